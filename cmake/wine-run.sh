@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in a private prefix (created once, under a lock), with
+# Wine's null graphics driver so that real windows work without a display.
+# QUILLET_WINEPREFIX overrides the prefix; the default sits next to this build's test files.
+set -euo pipefail
+
+prefix=${QUILLET_WINEPREFIX:-}
+if [ -z "$prefix" ]; then
+  # CTest runs the emulator from the test's working folder inside the build tree; walk up to
+  # the folder holding CMakeCache.txt.
+  dir=$PWD
+  while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
+  [ -f "$dir/CMakeCache.txt" ] || dir=${TMPDIR:-/tmp}
+  prefix=$dir/wineprefix
+fi
+
+export WINEPREFIX=$prefix
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+
+if [ ! -f "$prefix/.quillet-ready" ]; then
+  mkdir -p "$prefix"
+  (
+    flock 9
+    if [ ! -f "$prefix/.quillet-ready" ]; then
+      # The server must not keep the lock or the caller's output pipes open: CTest would wait
+      # for them after every test, and later callers would block on the lock.
+      wineserver -p60 </dev/null >/dev/null 2>&1 9>&- || true
+      wine wineboot -i </dev/null >/dev/null 2>&1 9>&-
+      wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 9>&-
+      touch "$prefix/.quillet-ready"
+    fi
+  ) 9>"$prefix.lock"
+fi
+
+# A persistent server, detached from our output, so that each test ends as soon as it exits.
+wineserver -p60 </dev/null >/dev/null 2>&1 || true
+exec wine "$@"

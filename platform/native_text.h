@@ -1,0 +1,35 @@
+// Text in the platform's own form: wide strings on Windows (names pass through the W entry
+// points unchanged), UTF-8 bytes on POSIX.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#ifdef _WIN32
+using NativeChar = wchar_t;
+#define NTEXT(s) L##s
+inline constexpr NativeChar kPathSeparator = L'\\';
+#else
+using NativeChar = char;
+#define NTEXT(s) s
+inline constexpr NativeChar kPathSeparator = '/';
+#endif
+
+using NativeString = std::basic_string<NativeChar>;
+using NativeStringView = std::basic_string_view<NativeChar>;
+
+namespace platform {
+
+// UTF-8 <-> native text (identity on POSIX).
+NativeString FromUtf8(std::string_view text);
+std::string ToUtf8(NativeStringView text);
+
+// The bytes a line takes in the listing file: the system's ANSI code page on Windows, where
+// characters the code page lacks become its replacement character; unchanged on POSIX.
+std::string ToListingBytes(NativeStringView text);
+
+// Number of characters in a text, as the listing layout counts widths: UTF-16 units on
+// Windows, code points of UTF-8 on POSIX.
+std::size_t TextLength(NativeStringView text);
+
+}  // namespace platform

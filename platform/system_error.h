@@ -1,0 +1,32 @@
+// A failure carrying a number and a description text, as the program reports failures.
+#pragma once
+
+#include <stdexcept>
+
+#include "native_text.h"
+
+namespace platform {
+
+class SystemError : public std::runtime_error {
+ public:
+  SystemError(long number, NativeString description);
+
+  long Number() const noexcept { return number_; }
+  const NativeString& Description() const noexcept { return description_; }
+
+ private:
+  long number_;
+  NativeString description_;
+};
+
+// The system's description of an error code (GetLastError codes on Windows, errno on POSIX),
+// without trailing line breaks.
+NativeString ErrorDescription(long code);
+
+// The calling thread's last error code (GetLastError on Windows, errno on POSIX).
+long LastErrorCode();
+
+// Throws SystemError for `code`, its description followed by the path it concerns.
+[[noreturn]] void ThrowSystemError(long code, NativeStringView path);
+
+}  // namespace platform
