@@ -2,9 +2,6 @@
 // styles that place them.
 #pragma once
 
-#include <optional>
-#include <vector>
-
 #include "platform/folder_reader.h"
 #include "platform/native_text.h"
 
@@ -24,8 +21,18 @@ NativeString FormatEntryInfo(const NativeString& path);
 // CR LF when they do not fit.
 NativeString AlignEntryInfo(NativeStringView nameLine, NativeStringView info);
 
-// The strings to append for one file, given its name line (just made by FormatEntryName, so
-// IndentWidth is the file's) and facts. Nothing for a print style outside 0..2. Throws
-// platform::SystemError for a negative NoSpacesSeperate in print style 1.
-std::vector<NativeString> FileEntryLines(const NativeString& nameLine,
-                                         const platform::FileFacts& facts);
+// Receives the strings of a file entry, each to be written as one line (a string may itself
+// hold a CR LF: the two lines of a continued entry).
+class LineWriter {
+ public:
+  virtual void WriteLine(NativeStringView text) = 0;
+
+ protected:
+  ~LineWriter() = default;
+};
+
+// Writes one file's entry as PrintStyle asks, given its name line (just made by
+// FormatEntryName, so IndentWidth is the file's) and its facts. Nothing for a print style
+// outside 0..2. Throws platform::SystemError for a negative NoSpacesSeperate in print style 1.
+void WriteFileEntry(const NativeString& nameLine, const platform::FileFacts& facts,
+                    LineWriter& writer);

@@ -1,0 +1,117 @@
+#include "command_line.h"
+
+#include <charconv>
+#include <limits>
+#include <type_traits>
+
+const char kUsageText[] =
+    "Usage: quillet-list [--type N] [--style N] [--size] [--date] [--spaces N] [--width N]\n"
+    "                    SOURCE OUTPUT\n"
+    "\n"
+    "Writes an indented listing of the folder SOURCE into the text file OUTPUT, which is\n"
+    "emptied first.\n"
+    "\n"
+    "  --type N    what to list: 0 all folders, 1 the files of SOURCE only,\n"
+    "              2 all files and folders (default), 3 the folders of SOURCE only\n"
+    "  --style N   where a file's size and date go: 0 on an extra line, 1 on the same\n"
+    "              line after --spaces spaces, 2 right-justified to --width (default)\n"
+    "  --size      print each file's size in bytes\n"
+    "  --date      print each file's date and time\n"
+    "  --spaces N  spaces between a file name and its size or date in style 1 (default 10)\n"
+    "  --width N   line width for style 2 (default 80)\n"
+    "  --help      show this text\n";
+
+namespace {
+
+template <typename Int>
+std::optional<Int> ParseInteger(const NativeString& text) {
+  std::string ascii;
+  for (NativeChar c : text) {
+    if (static_cast<std::make_unsigned_t<NativeChar>>(c) > 127) return std::nullopt;
+    ascii += static_cast<char>(c);
+  }
+  long long value = 0;
+  const auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+  if (ascii.empty() || result.ec != std::errc() || result.ptr != ascii.data() + ascii.size())
+    return std::nullopt;
+  if (value < std::numeric_limits<Int>::min() || value > std::numeric_limits<Int>::max())
+    return std::nullopt;
+  return static_cast<Int>(value);
+}
+
+}  // namespace
+
+ParsedCommand ParseListingCommand(const std::vector<NativeString>& arguments) {
+  ParsedCommand parsed;
+  ListingCommand command;
+  std::vector<NativeString> paths;
+  bool optionsEnded = false;
+
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    NativeString argument = arguments[i];
+    if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+      paths.push_back(argument);
+      continue;
+    }
+    if (argument == NTEXT("--")) {
+      optionsEnded = true;
+      continue;
+    }
+    // "--name=value" or "--name value".
+    std::optional<NativeString> value;
+    if (const auto equals = argument.find('='); equals != NativeString::npos) {
+      value = argument.substr(equals + 1);
+      argument.resize(equals);
+    }
+    const std::string name = platform::ToUtf8(argument);
+    auto takeValue = [&]() -> std::optional<NativeString> {
+      if (value) return value;
+      if (i + 1 < arguments.size()) return arguments[++i];
+      return std::nullopt;
+    };
+    auto integer = [&](auto& field, auto lowest, auto highest) {
+      using Int = std::remove_reference_t<decltype(field)>;
+      const auto text = takeValue();
+      const auto number = text ? ParseInteger<Int>(*text) : std::nullopt;
+      if (!number || *number < lowest || *number > highest) {
+        parsed.problem = name + " needs a whole number from " + std::to_string(lowest) + " to " +
+                         std::to_string(highest);
+        return false;
+      }
+      field = *number;
+      return true;
+    };
+    bool ok = true;
+    if (name == "--help" || name == "-h") {
+      command.help = true;
+    } else if (name == "--size" && !value) {
+      command.printSize = true;
+    } else if (name == "--date" && !value) {
+      command.printDate = true;
+    } else if (name == "--type") {
+      ok = integer(command.listType, 0, 3);
+    } else if (name == "--style") {
+      ok = integer(command.printStyle, 0, 2);
+    } else if (name == "--spaces") {
+      ok = integer(command.spaces, 0, 32767);
+    } else if (name == "--width") {
+      ok = integer(command.width, -32768, 32767);
+    } else {
+      parsed.problem = "unknown option " + name;
+      ok = false;
+    }
+    if (!ok) return parsed;
+  }
+  if (command.help) {
+    parsed.command = command;
+    return parsed;
+  }
+  if (paths.size() != 2) {
+    parsed.problem = paths.size() < 2 ? "SOURCE and OUTPUT are needed" : "too many arguments";
+    return parsed;
+  }
+  command.source = paths[0];
+  command.output = paths[1];
+  parsed.command = command;
+  return parsed;
+}

@@ -1,0 +1,30 @@
+// The console tool's arguments.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/native_text.h"
+
+struct ListingCommand {
+  std::int32_t listType = 2;
+  std::int16_t printStyle = 2;
+  bool printSize = false;
+  bool printDate = false;
+  std::int16_t spaces = 10;
+  std::int16_t width = 80;
+  NativeString source;
+  NativeString output;
+  bool help = false;
+};
+
+struct ParsedCommand {
+  std::optional<ListingCommand> command;  // nothing when the arguments are wrong
+  std::string problem;                    // what is wrong, for the usage message
+};
+
+// Parses the arguments after the program name. Defaults are the options record's defaults.
+ParsedCommand ParseListingCommand(const std::vector<NativeString>& arguments);
+
+extern const char kUsageText[];

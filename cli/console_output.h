@@ -1,0 +1,18 @@
+// Messages and the progress line on standard error.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "platform/native_text.h"
+
+bool StandardErrorIsTerminal();
+
+// Writes text to standard error: through the console's wide interface on a Windows console,
+// as UTF-8 otherwise.
+void WriteError(NativeStringView text);
+void WriteErrorUtf8(std::string_view utf8);
+
+// The progress line: "<lines> lines written  <folder>", redrawn at most ten times a second.
+void ShowProgress(std::uint64_t lines, const NativeString& folder);
+void ClearProgress();

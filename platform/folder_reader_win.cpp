@@ -1,0 +1,137 @@
+#include <windows.h>
+
+#include <memory>
+
+#include "folder_reader.h"
+#include "system_error.h"
+
+namespace platform {
+
+namespace {
+
+struct FindCloser {
+  void operator()(HANDLE handle) const { FindClose(handle); }
+};
+using UniqueFindHandle = std::unique_ptr<void, FindCloser>;
+
+bool IsDotOrDotDot(const wchar_t* name) {
+  return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
+
+// Extended-length form of a full path, so that paths past MAX_PATH work as any other.
+NativeString ExtendedPath(const NativeString& full) {
+  if (full.rfind(L"\\\\?\\", 0) == 0) return full;
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+NativeString FullPathName(const NativeString& path) {
+  DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) ThrowSystemError(static_cast<long>(GetLastError()), path);
+  NativeString full(size, L'\0');
+  size = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+  if (size == 0) ThrowSystemError(static_cast<long>(GetLastError()), path);
+  full.resize(size);
+  return full;
+}
+
+bool IsRoot(const NativeString& full) {
+  if (full.size() == 3 && full[1] == L':') return true;  // a drive root
+  // \\server\share\ : a trailing separator right after the share name.
+  if (full.rfind(L"\\\\", 0) == 0) {
+    const auto server = full.find(L'\\', 2);
+    if (server == NativeString::npos) return true;
+    const auto share = full.find(L'\\', server + 1);
+    return share == NativeString::npos || share == full.size() - 1;
+  }
+  return false;
+}
+
+std::int64_t Ticks(const FILETIME& time) {
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
+                                   time.dwLowDateTime);
+}
+
+std::int64_t Size(DWORD high, DWORD low) {
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(high) << 32) | low);
+}
+
+}  // namespace
+
+bool FolderExists(const NativeString& path) {
+  if (path.empty()) return false;
+  NativeString full;
+  try {
+    full = FullPathName(path);
+  } catch (const SystemError&) {
+    return false;
+  }
+  const DWORD attributes = GetFileAttributesW(ExtendedPath(full).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool IsAbsolutePath(const NativeString& path) {
+  if (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) return true;
+  return path.rfind(L"\\\\", 0) == 0;
+}
+
+NativeString FullPathKeepingTrailingSeparator(const NativeString& path) {
+  return FullPathName(path);
+}
+
+NativeString FullFolderPath(const NativeString& path) {
+  NativeString full = FullPathName(path);
+  while (full.size() > 1 && full.back() == L'\\' && !IsRoot(full)) full.pop_back();
+  return full;
+}
+
+void ReadFolder(const NativeString& path, const ReadRequest& request, FolderContents& out) {
+  out.Clear();
+  NativeString pattern = ExtendedPath(path);
+  if (pattern.back() != L'\\') pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW data;
+  UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  if (find.get() == INVALID_HANDLE_VALUE) {
+    find.release();
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) return;  // an empty drive root has no "." entries
+    ThrowSystemError(static_cast<long>(error), path);
+  }
+  do {
+    if (IsDotOrDotDot(data.cFileName)) continue;
+    const std::size_t length = wcslen(data.cFileName);
+    FolderItem item;
+    item.nameOffset = static_cast<std::uint32_t>(out.names.size());
+    item.nameLength = static_cast<std::uint32_t>(length);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (!request.folders) continue;
+      // Symbolic links and junctions are listed but not entered: one pointing up the tree
+      // would make the walk endless. Other reparse points (cloud placeholders) are folders.
+      const bool surrogate = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                             IsReparseTagNameSurrogate(data.dwReserved0);
+      item.descend = !surrogate;
+      out.names.append(data.cFileName, length);
+      out.folders.push_back(item);
+    } else {
+      if (!request.files) continue;
+      item.facts.size = Size(data.nFileSizeHigh, data.nFileSizeLow);
+      item.facts.modified = Ticks(data.ftLastWriteTime);
+      item.descend = false;
+      out.names.append(data.cFileName, length);
+      out.files.push_back(item);
+    }
+  } while (FindNextFileW(find.get(), &data));
+  const DWORD error = GetLastError();
+  if (error != ERROR_NO_MORE_FILES) ThrowSystemError(static_cast<long>(error), path);
+}
+
+FileFacts ReadFileFacts(const NativeString& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(ExtendedPath(FullPathName(path)).c_str(), GetFileExInfoStandard, &data))
+    ThrowSystemError(static_cast<long>(GetLastError()), path);
+  return FileFacts{Size(data.nFileSizeHigh, data.nFileSizeLow), Ticks(data.ftLastWriteTime)};
+}
+
+}  // namespace platform
