@@ -1,0 +1,677 @@
+#include "platform/window/window.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/native_text.h"
+#include "platform/system_error.h"
+#include "platform/window/message_loop.h"
+#include "platform/window/timer.h"
+#include "platform/window/twips.h"
+
+namespace platform::window {
+namespace {
+
+constexpr wchar_t kClassName[] = L"QuilletFormWindow";
+
+[[noreturn]] void ThrowLastError() {
+  const long code = platform::LastErrorCode();
+  throw platform::SystemError(code, platform::ErrorDescription(code));
+}
+
+ATOM RegisterFormClass(WNDPROC procedure) {
+  static const ATOM atom = [procedure] {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kClassName;
+    return RegisterClassExW(&windowClass);
+  }();
+  if (atom == 0) ThrowLastError();
+  return atom;
+}
+
+int MouseButtons(WPARAM keys) {
+  int buttons = 0;
+  if (keys & MK_LBUTTON) buttons |= kLeftButton;
+  if (keys & MK_RBUTTON) buttons |= kRightButton;
+  if (keys & MK_MBUTTON) buttons |= kMiddleButton;
+  return buttons;
+}
+
+int ShiftState(WPARAM keys) {
+  int shift = 0;
+  if (keys & MK_SHIFT) shift |= kShiftKey;
+  if (keys & MK_CONTROL) shift |= kCtrlKey;
+  if (GetKeyState(VK_MENU) < 0) shift |= kAltKey;
+  return shift;
+}
+
+bool IsMouseMessage(UINT message) { return message >= WM_MOUSEFIRST && message <= WM_MOUSELAST; }
+
+}  // namespace
+
+bool IsFrameworkWindow(HWND hwnd) {
+  wchar_t name[64] = {};
+  return hwnd && GetClassNameW(hwnd, name, 64) > 0 && std::wstring_view(name) == kClassName &&
+         GetAncestor(hwnd, GA_ROOT) == hwnd;
+}
+
+Window::Window(const FormSpec& form) : form_(form) {}
+
+Window::~Window() {
+  // The derived parts are gone by now: the messages of the destruction reach this class's
+  // own (empty) handlers.
+  Destroy();
+}
+
+const ControlRow& Window::Row(int row) const {
+  if (row < 0 || row >= static_cast<int>(form_.controls.size())) {
+    throw std::out_of_range("no such control row");
+  }
+  return form_.controls[static_cast<std::size_t>(row)];
+}
+
+HWND Window::Control(int row) const {
+  Row(row);
+  if (!hwnd_) throw std::logic_error("window not created");
+  return controls_[static_cast<std::size_t>(row)].hwnd;
+}
+
+int Window::RowOf(HWND control) const noexcept {
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (control && controls_[i].hwnd == control) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+int Window::FindRow(unsigned flag) const noexcept {
+  for (std::size_t i = 0; i < form_.controls.size(); ++i) {
+    if (form_.controls[i].flags & flag) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void Window::Create(HWND owner) {
+  if (hwnd_) return;
+  const ATOM atom = RegisterFormClass(&Window::WindowProc);
+  DWORD style = WS_CLIPCHILDREN;
+  DWORD exStyle = 0;
+  if (form_.border == BorderStyle::None) {
+    // The system menu and minimise box give the taskbar button its Close and Minimise.
+    style |= WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX;
+  } else {
+    style |= WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    exStyle |= WS_EX_DLGMODALFRAME;
+  }
+  RECT rect{0, 0, TwipsToPixelsX(form_.width), TwipsToPixelsY(form_.height)};
+  if (!AdjustWindowRectEx(&rect, style, FALSE, exStyle)) ThrowLastError();
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  int x = CW_USEDEFAULT;
+  int y = CW_USEDEFAULT;
+  if (form_.centreOnScreen) {
+    x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  }
+  if (form_.backColour != kDefaultColour) {
+    backBrush_.reset(CreateSolidBrush(form_.backColour));
+    if (!backBrush_) ThrowLastError();
+  }
+  const std::wstring caption(form_.caption);
+  // WM_NCCREATE binds hwnd_; a failure below leaves the window to be destroyed.
+  if (!CreateWindowExW(exStyle, MAKEINTATOM(atom), caption.c_str(), style, x, y, width, height,
+                       owner, nullptr, GetModuleHandleW(nullptr), this)) {
+    hwnd_ = nullptr;
+    ThrowLastError();
+  }
+  try {
+    if (form_.iconId != 0) {
+      const HINSTANCE instance = GetModuleHandleW(nullptr);
+      // Shared icons stay with the module; nothing to release.
+      if (HANDLE big = LoadImageW(instance, MAKEINTRESOURCEW(form_.iconId), IMAGE_ICON,
+                                  GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
+                                  LR_SHARED)) {
+        SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+      }
+      if (HANDLE small = LoadImageW(instance, MAKEINTRESOURCEW(form_.iconId), IMAGE_ICON,
+                                    GetSystemMetrics(SM_CXSMICON),
+                                    GetSystemMetrics(SM_CYSMICON), LR_SHARED)) {
+        SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+      }
+    }
+    CreateControls();
+    StartTimers();
+  } catch (...) {
+    Destroy();
+    throw;
+  }
+}
+
+HFONT Window::FontFor(const FontSpec& spec) {
+  const std::wstring face(spec.face.empty() ? form_.font.face : spec.face);
+  const double points = spec.face.empty() ? form_.font.points : spec.points;
+  WindowDC screen(nullptr);
+  const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
+  const int height = -RoundHalfEven(points * dpi / 72.0);
+  for (const CachedFont& cached : fonts_) {
+    if (cached.face == face && cached.height == height && cached.bold == spec.bold &&
+        cached.italic == spec.italic && cached.underline == spec.underline) {
+      return cached.font.get();
+    }
+  }
+  UniqueHFont font(CreateFontW(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, spec.italic,
+                               spec.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                               DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+  if (!font) ThrowLastError();
+  const HFONT result = font.get();
+  fonts_.push_back({face, height, spec.bold, spec.italic, spec.underline, std::move(font)});
+  return result;
+}
+
+void Window::CreateControls() {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  controls_.clear();
+  controls_.resize(form_.controls.size());
+  for (std::size_t i = 0; i < form_.controls.size(); ++i) {
+    const ControlRow& row = form_.controls[i];
+    const bool continuesArray = i > 0 && row.kind == ControlKind::OptionButton &&
+                                form_.controls[i - 1].kind == ControlKind::OptionButton &&
+                                form_.controls[i - 1].name == row.name;
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (continuesArray ? 0 : WS_GROUP);
+    DWORD exStyle = 0;
+    const wchar_t* className = L"STATIC";
+    switch (row.kind) {
+      case ControlKind::Label:
+        style |= SS_NOTIFY | ((row.flags & kCentred) ? SS_CENTER : SS_LEFT);
+        break;
+      case ControlKind::PictureBox:
+        style |= SS_NOTIFY;
+        break;
+      case ControlKind::TextBox:
+        className = L"EDIT";
+        style |= WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT;
+        exStyle |= WS_EX_CLIENTEDGE;
+        break;
+      case ControlKind::Button:
+        className = L"BUTTON";
+        style |= WS_TABSTOP | ((row.flags & kDefaultButton) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+        break;
+      case ControlKind::OptionButton:
+        // Checked by the framework, so that an array stays one group wherever its rows sit.
+        className = L"BUTTON";
+        style |= BS_RADIOBUTTON | ((row.flags & kChecked) ? WS_TABSTOP : 0);
+        break;
+      case ControlKind::CheckBox:
+        className = L"BUTTON";
+        style |= WS_TABSTOP | BS_AUTOCHECKBOX;
+        break;
+      case ControlKind::Frame:
+        className = L"BUTTON";
+        style |= BS_GROUPBOX;
+        break;
+    }
+    if (!(row.flags & kHidden)) style |= WS_VISIBLE;
+    if (row.flags & kDisabled) style |= WS_DISABLED;
+
+    double left = row.left;
+    double top = row.top;
+    if (row.container != kNoContainer) {
+      left += Row(row.container).left;
+      top += Row(row.container).top;
+    }
+    const std::wstring caption(row.caption);
+    HWND control = CreateWindowExW(
+        exStyle, className, caption.c_str(), style, TwipsToPixelsX(left), TwipsToPixelsY(top),
+        TwipsToPixelsX(row.width), TwipsToPixelsY(row.height), hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
+        instance, nullptr);
+    if (!control) ThrowLastError();
+    ControlState& state = controls_[i];
+    state.hwnd = control;
+    state.foreColour = row.foreColour;
+    state.backColour = row.backColour;
+    state.font = row.font;
+    if (row.backColour != kDefaultColour) {
+      state.backBrush.reset(CreateSolidBrush(row.backColour));
+      if (!state.backBrush) ThrowLastError();
+    }
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row.font)), FALSE);
+    if ((row.kind == ControlKind::OptionButton || row.kind == ControlKind::CheckBox) &&
+        (row.flags & kChecked)) {
+      SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+    }
+    // Visual styles draw these captions in the theme's colour; the layout's colour must win.
+    if (row.foreColour != kDefaultColour &&
+        (row.kind == ControlKind::OptionButton || row.kind == ControlKind::CheckBox ||
+         row.kind == ControlKind::Frame)) {
+      SetWindowTheme(control, L"", L"");
+    }
+    if (!SetWindowSubclass(control, &Window::ControlProc, i, reinterpret_cast<DWORD_PTR>(this))) {
+      ThrowLastError();
+    }
+  }
+  // Frames lie under the controls they hold; tab order (the table's order) is unaffected
+  // because a frame takes no focus.
+  for (std::size_t i = 0; i < form_.controls.size(); ++i) {
+    if (form_.controls[i].kind == ControlKind::Frame) {
+      SetWindowPos(controls_[i].hwnd, HWND_BOTTOM, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+  }
+}
+
+void Window::Show(int showCommand) {
+  if (!hwnd_) throw std::logic_error("window not created");
+  ShowWindow(hwnd_, showCommand);
+  if (!lastFocus_) lastFocus_ = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+  if (GetActiveWindow() == hwnd_ && lastFocus_) SetFocus(lastFocus_);
+  UpdateWindow(hwnd_);
+}
+
+void Window::ShowModal(HWND owner) {
+  if (!hwnd_) Create(owner);
+  const bool disableOwner = owner && IsWindowEnabled(owner);
+  if (disableOwner) {
+    EnableWindow(owner, FALSE);
+    modalOwner_ = owner;
+  }
+  Show(SW_SHOWNORMAL);
+  MSG message{};
+  while (hwnd_) {
+    const BOOL result = GetMessageW(&message, nullptr, 0, 0);
+    if (result == -1) break;
+    if (result == 0) {
+      // Leave WM_QUIT for the outer loop.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    if (!TranslateDialogMessage(message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  Destroy();
+  if (owner && IsWindow(owner)) SetActiveWindow(owner);
+}
+
+void Window::Destroy() {
+  if (!hwnd_) return;
+  // Re-enable the owner first, so that the system activates it rather than another program.
+  if (modalOwner_) {
+    EnableWindow(modalOwner_, TRUE);
+    modalOwner_ = nullptr;
+  }
+  DestroyWindow(hwnd_);
+}
+
+double Window::Left() const {
+  RECT rect{};
+  if (!GetWindowRect(hwnd_, &rect)) ThrowLastError();
+  return PixelsToTwipsX(rect.left);
+}
+
+double Window::Top() const {
+  RECT rect{};
+  if (!GetWindowRect(hwnd_, &rect)) ThrowLastError();
+  return PixelsToTwipsY(rect.top);
+}
+
+void Window::Move(double left, double top) {
+  if (!SetWindowPos(hwnd_, nullptr, RoundHalfEven(left / TwipsPerPixelX()),
+                    RoundHalfEven(top / TwipsPerPixelY()), 0, 0,
+                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
+    ThrowLastError();
+  }
+}
+
+std::wstring Window::Text(int row) const {
+  const HWND control = Control(row);
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void Window::SetText(int row, std::wstring_view text) {
+  const std::wstring value(text);
+  if (!SetWindowTextW(Control(row), value.c_str())) ThrowLastError();
+}
+
+bool Window::Enabled(int row) const { return IsWindowEnabled(Control(row)) != FALSE; }
+
+void Window::FocusNextIfFocused(HWND control) {
+  if (GetFocus() != control) return;
+  HWND next = GetNextDlgTabItem(hwnd_, control, FALSE);
+  SetFocus(next && next != control ? next : hwnd_);
+}
+
+void Window::SetEnabled(int row, bool enabled) {
+  const HWND control = Control(row);
+  EnableWindow(control, enabled ? TRUE : FALSE);
+  if (!enabled) FocusNextIfFocused(control);
+}
+
+bool Window::Visible(int row) const {
+  return (GetWindowLongPtrW(Control(row), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void Window::SetVisible(int row, bool visible) {
+  const HWND control = Control(row);
+  if (!visible) FocusNextIfFocused(control);
+  ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+Colour Window::ForeColour(int row) const {
+  Control(row);
+  return controls_[static_cast<std::size_t>(row)].foreColour;
+}
+
+void Window::SetForeColour(int row, Colour colour) {
+  const HWND control = Control(row);
+  controls_[static_cast<std::size_t>(row)].foreColour = colour;
+  InvalidateRect(control, nullptr, TRUE);
+}
+
+bool Window::Underlined(int row) const {
+  Control(row);
+  return controls_[static_cast<std::size_t>(row)].font.underline;
+}
+
+void Window::SetUnderline(int row, bool underline) {
+  const HWND control = Control(row);
+  FontSpec& font = controls_[static_cast<std::size_t>(row)].font;
+  font.underline = underline;
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(font)), TRUE);
+}
+
+bool Window::Value(int row) const {
+  return SendMessageW(Control(row), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Window::SetValue(int row, bool value) {
+  const ControlRow& target = Row(row);
+  const HWND control = Control(row);
+  if (target.kind == ControlKind::OptionButton && value) {
+    for (std::size_t i = 0; i < form_.controls.size(); ++i) {
+      const ControlRow& other = form_.controls[i];
+      if (static_cast<int>(i) == row || other.kind != ControlKind::OptionButton ||
+          other.name != target.name) {
+        continue;
+      }
+      SendMessageW(controls_[i].hwnd, BM_SETCHECK, BST_UNCHECKED, 0);
+      SetWindowLongPtrW(controls_[i].hwnd, GWL_STYLE,
+                        GetWindowLongPtrW(controls_[i].hwnd, GWL_STYLE) & ~WS_TABSTOP);
+    }
+    // Only the chosen option of an array is a tab stop.
+    SetWindowLongPtrW(control, GWL_STYLE, GetWindowLongPtrW(control, GWL_STYLE) | WS_TABSTOP);
+  }
+  SendMessageW(control, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+Window::TwipsRect Window::ControlRect(int row) const {
+  const HWND control = Control(row);
+  RECT rect{};
+  if (!GetWindowRect(control, &rect)) ThrowLastError();
+  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&rect), 2);
+  TwipsRect result{PixelsToTwipsX(rect.left), PixelsToTwipsY(rect.top),
+                   PixelsToTwipsX(rect.right - rect.left), PixelsToTwipsY(rect.bottom - rect.top)};
+  const int container = Row(row).container;
+  if (container != kNoContainer) {
+    result.left -= Row(container).left;
+    result.top -= Row(container).top;
+  }
+  return result;
+}
+
+void Window::MoveControl(int row, const TwipsRect& rect) {
+  const HWND control = Control(row);
+  double left = rect.left;
+  double top = rect.top;
+  const int container = Row(row).container;
+  if (container != kNoContainer) {
+    left += Row(container).left;
+    top += Row(container).top;
+  }
+  if (!SetWindowPos(control, nullptr, TwipsToPixelsX(left), TwipsToPixelsY(top),
+                    TwipsToPixelsX(rect.width), TwipsToPixelsY(rect.height),
+                    SWP_NOZORDER | SWP_NOACTIVATE)) {
+    ThrowLastError();
+  }
+}
+
+void Window::Register(Timer* timer) { timers_.push_back(timer); }
+
+void Window::Unregister(Timer* timer) noexcept {
+  timers_.erase(std::remove(timers_.begin(), timers_.end(), timer), timers_.end());
+}
+
+void Window::StartTimers() {
+  for (Timer* timer : timers_) {
+    if (timer->Enabled()) timer->Start();
+  }
+}
+
+void Window::ReportError(std::exception_ptr error) {
+  std::wstring text;
+  try {
+    std::rethrow_exception(error);
+  } catch (const platform::SystemError& e) {
+    text = L"Error: " + std::to_wstring(e.Number()) + L". " + e.Description();
+  } catch (const std::exception& e) {
+    text = L"Error: " + platform::FromUtf8(e.what());
+  } catch (...) {
+    text = L"Error: unknown failure";
+  }
+  const std::wstring caption(form_.caption);
+  MessageBoxW(hwnd_, text.c_str(), caption.c_str(), MB_OK);
+}
+
+LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Window* self = nullptr;
+  if (message == WM_NCCREATE) {
+    self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  } else {
+    self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  }
+  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    self->lastFocus_ = nullptr;
+    self->controls_.clear();
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  try {
+    return self->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    try {
+      self->ReportError(std::current_exception());
+    } catch (...) {
+      // Nothing more can be reported; never let it reach the system.
+    }
+    return 0;
+  }
+}
+
+LRESULT CALLBACK Window::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR row, DWORD_PTR self) {
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, &Window::ControlProc, row);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+  }
+  Window* window = reinterpret_cast<Window*>(self);
+  try {
+    return window->HandleControlMessage(static_cast<int>(row), hwnd, message, wParam, lParam);
+  } catch (...) {
+    try {
+      window->ReportError(std::current_exception());
+    } catch (...) {
+    }
+    return 0;
+  }
+}
+
+LRESULT Window::HandleControlMessage(int row, HWND hwnd, UINT message, WPARAM wParam,
+                                     LPARAM lParam) {
+  const ControlKind kind = Row(row).kind;
+  // Labels and frames take their own mouse events, so a press on them is not a press on the
+  // window's surface (which would start a drag of a caption-less window).
+  const bool ownsMouse = kind == ControlKind::Label || kind == ControlKind::Frame;
+  if (message == WM_NCHITTEST && ownsMouse) return HTCLIENT;
+  if (message == WM_MOUSEMOVE) {
+    OnControlMouseMove(row, MouseButtons(wParam), ShiftState(wParam),
+                       static_cast<float>(PixelsToTwipsX(GET_X_LPARAM(lParam))),
+                       static_cast<float>(PixelsToTwipsY(GET_Y_LPARAM(lParam))));
+  }
+  // A group box would otherwise treat a press as a button press.
+  if (kind == ControlKind::Frame && IsMouseMessage(message) && message != WM_MOUSEMOVE) return 0;
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+std::optional<LRESULT> Window::ColourControl(HDC dc, HWND control) {
+  const int row = RowOf(control);
+  if (row < 0) return std::nullopt;
+  const ControlRow& layout = Row(row);
+  const ControlState& state = controls_[static_cast<std::size_t>(row)];
+  if (layout.kind == ControlKind::TextBox) return std::nullopt;
+  HBRUSH brush = nullptr;
+  if (layout.flags & kTransparent) {
+    SetBkMode(dc, TRANSPARENT);
+    brush = backBrush_ ? backBrush_.get() : GetSysColorBrush(COLOR_BTNFACE);
+  } else if (state.backBrush) {
+    SetBkColor(dc, state.backColour);
+    brush = state.backBrush.get();
+  }
+  if (state.foreColour != kDefaultColour) SetTextColor(dc, state.foreColour);
+  if (!brush) {
+    if (state.foreColour == kDefaultColour) return std::nullopt;
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    brush = GetSysColorBrush(COLOR_BTNFACE);
+  }
+  return reinterpret_cast<LRESULT>(brush);
+}
+
+void Window::Command(int id, int code, HWND control) {
+  if (!control && (id == IDCANCEL || id == IDOK)) {
+    // Escape (IDCANCEL) or Enter with no default (IDOK) from IsDialogMessage.
+    const int row = FindRow(id == IDCANCEL ? kCancelButton : kDefaultButton);
+    if (row >= 0 && IsWindowEnabled(Control(row)) && Visible(row)) OnClick(row);
+    return;
+  }
+  const int row = id - kFirstControlId;
+  if (row < 0 || row >= ControlCount() || controls_[static_cast<std::size_t>(row)].hwnd != control) {
+    return;
+  }
+  const ControlKind kind = Row(row).kind;
+  if (kind == ControlKind::TextBox) {
+    if (code == EN_CHANGE) OnChange(row);
+    return;
+  }
+  if (code != BN_CLICKED) return;  // STN_CLICKED has the same value
+  if (kind == ControlKind::OptionButton) SetValue(row, true);
+  OnClick(row);
+}
+
+LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (auto handled = OnMessage(message, wParam, lParam)) return *handled;
+  switch (message) {
+    case WM_COMMAND:
+      Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      return 0;
+    case DM_GETDEFID: {
+      // A focused push button answers Enter; otherwise the default button does.
+      const int focused = RowOf(GetFocus());
+      int row = focused >= 0 && Row(focused).kind == ControlKind::Button ? focused
+                                                                         : FindRow(kDefaultButton);
+      if (row < 0) return 0;
+      return MAKELRESULT(kFirstControlId + row, DC_HASDEFID);
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      if (auto brush = ColourControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) {
+        return *brush;
+      }
+      break;
+    case WM_ERASEBKGND:
+      if (backBrush_) {
+        RECT rect{};
+        GetClientRect(hwnd_, &rect);
+        FillRect(reinterpret_cast<HDC>(wParam), &rect, backBrush_.get());
+        return 1;
+      }
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+      const int button = message == WM_LBUTTONDOWN   ? kLeftButton
+                         : message == WM_RBUTTONDOWN ? kRightButton
+                                                     : kMiddleButton;
+      OnMouseDown(button, ShiftState(wParam),
+                  static_cast<float>(PixelsToTwipsX(GET_X_LPARAM(lParam))),
+                  static_cast<float>(PixelsToTwipsY(GET_Y_LPARAM(lParam))));
+      return 0;
+    }
+    case WM_MOUSEMOVE:
+      OnMouseMove(MouseButtons(wParam), ShiftState(wParam),
+                  static_cast<float>(PixelsToTwipsX(GET_X_LPARAM(lParam))),
+                  static_cast<float>(PixelsToTwipsY(GET_Y_LPARAM(lParam))));
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+      const int button = message == WM_LBUTTONUP   ? kLeftButton
+                         : message == WM_RBUTTONUP ? kRightButton
+                                                   : kMiddleButton;
+      OnMouseUp(button, ShiftState(wParam),
+                static_cast<float>(PixelsToTwipsX(GET_X_LPARAM(lParam))),
+                static_cast<float>(PixelsToTwipsY(GET_Y_LPARAM(lParam))));
+      return 0;
+    }
+    case WM_SETCURSOR: {
+      const int row = RowOf(reinterpret_cast<HWND>(wParam));
+      if (row >= 0 && LOWORD(lParam) == HTCLIENT) {
+        if (HCURSOR cursor = CursorFor(row)) {
+          SetCursor(cursor);
+          return TRUE;
+        }
+      }
+      break;
+    }
+    case WM_TIMER:
+      OnTimer(wParam);
+      return 0;
+    case WM_ACTIVATE:
+      // Keep the focused control across deactivation, as a dialog does.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+      } else {
+        if (!lastFocus_ || !IsWindow(lastFocus_)) lastFocus_ = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+        if (lastFocus_) SetFocus(lastFocus_);
+      }
+      return 0;
+    case WM_CLOSE:
+      OnCloseRequest();
+      return 0;
+    case WM_DESTROY:
+      for (Timer* timer : timers_) timer->Stop();
+      OnDestroy();
+      if (quitOnDestroy_) PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+}  // namespace platform::window

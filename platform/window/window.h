@@ -1,0 +1,168 @@
+// Base class of the program's windows. A derived window passes its FormSpec (layout.h) and
+// overrides the handlers it needs; one static window procedure binds `this` at WM_NCCREATE
+// and dispatches every message to those handlers with unpacked arguments.
+//
+//   class frmExample : public platform::window::Window {
+//    public:
+//     frmExample() : Window(kForm) {}
+//    protected:
+//     void OnClick(int row) override { if (row == kCmdOK) Unload(); }
+//   };
+//   frmExample form;
+//   form.Create(nullptr);  // window and controls, hidden
+//   form.Show();           // or form.ShowModal(owner)
+//
+// Controls are addressed by their row in the layout table. Enter presses the row flagged
+// kDefaultButton (or the push button that has the focus), Escape the row flagged
+// kCancelButton, Alt+letter the control with that access key, Tab walks the rows in table
+// order: the message loops in message_loop.h pass keys through IsDialogMessage for these
+// windows. Exceptions thrown by a handler are caught at the window procedure and shown by
+// ReportError; they never reach Windows.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/window/handles.h"
+#include "platform/window/layout.h"
+
+namespace platform::window {
+
+class Timer;
+
+// Mouse buttons and shift keys as the mouse handlers receive them.
+enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
+enum ShiftKey : int { kShiftKey = 1, kCtrlKey = 2, kAltKey = 4 };
+
+// First control id; row r has id kFirstControlId + r (clear of IDOK, IDCANCEL, ...).
+inline constexpr int kFirstControlId = 1000;
+
+class Window {
+ public:
+  explicit Window(const FormSpec& form);
+  virtual ~Window();
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  // Creates the window and its controls, hidden, centred when the form asks for it.
+  // Throws platform::SystemError when the system refuses.
+  void Create(HWND owner);
+  void Show(int showCommand = SW_SHOWNORMAL);
+  // Shows the window over `owner` and runs a message loop until the window is destroyed:
+  // the owner is disabled meanwhile and re-enabled and activated afterwards.
+  void ShowModal(HWND owner);
+  // Destroys the window and its controls (nothing happens when it does not exist).
+  void Destroy();
+  // Post WM_QUIT when this window is destroyed (the program's main window).
+  void SetQuitOnDestroy(bool quit) { quitOnDestroy_ = quit; }
+
+  HWND Handle() const noexcept { return hwnd_; }
+  bool IsLoaded() const noexcept { return hwnd_ != nullptr; }
+  const FormSpec& Form() const noexcept { return form_; }
+
+  // Position of the window on the screen and its size, in twips.
+  double Left() const;
+  double Top() const;
+  double Width() const noexcept { return form_.width; }
+  double Height() const noexcept { return form_.height; }
+  void Move(double left, double top);  // size unchanged
+
+  // Controls, by row of the layout table.
+  int ControlCount() const noexcept { return static_cast<int>(controls_.size()); }
+  HWND Control(int row) const;
+  int RowOf(HWND control) const noexcept;  // -1 when not one of this window's controls
+  std::wstring Text(int row) const;
+  void SetText(int row, std::wstring_view text);
+  bool Enabled(int row) const;
+  void SetEnabled(int row, bool enabled);
+  bool Visible(int row) const;
+  void SetVisible(int row, bool visible);
+  Colour ForeColour(int row) const;
+  void SetForeColour(int row, Colour colour);
+  bool Underlined(int row) const;
+  void SetUnderline(int row, bool underline);
+  // Option buttons and check boxes. Setting an option button clears the others of its array.
+  bool Value(int row) const;
+  void SetValue(int row, bool value);
+  // A control's position and size in twips, relative to its container (as in the table).
+  struct TwipsRect {
+    double left, top, width, height;
+  };
+  TwipsRect ControlRect(int row) const;
+  void MoveControl(int row, const TwipsRect& rect);
+
+ protected:
+  // Handlers; the defaults do nothing. Positions are in twips, client coordinates.
+  virtual void OnClick(int /*row*/) {}
+  virtual void OnChange(int /*row*/) {}
+  virtual void OnMouseDown(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
+  virtual void OnMouseMove(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
+  virtual void OnMouseUp(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
+  virtual void OnControlMouseMove(int /*row*/, int /*button*/, int /*shift*/, float /*x*/,
+                                  float /*y*/) {}
+  // The pointer to show over a control, or nullptr for the default one.
+  virtual HCURSOR CursorFor(int /*row*/) { return nullptr; }
+  virtual void OnTimer(UINT_PTR /*id*/) {}
+  // The system asks the window to close (WM_CLOSE); by default it is destroyed.
+  virtual void OnCloseRequest() { Destroy(); }
+  // The window is being destroyed (WM_DESTROY); the controls still exist.
+  virtual void OnDestroy() {}
+  // Any other message; return a result to stop the default handling.
+  virtual std::optional<LRESULT> OnMessage(UINT /*message*/, WPARAM /*wParam*/,
+                                           LPARAM /*lParam*/) {
+    return std::nullopt;
+  }
+  // An exception left a handler. The default shows "Error: <number>. <description>" in an OK
+  // box titled with the window's caption.
+  virtual void ReportError(std::exception_ptr error);
+
+ private:
+  friend class Timer;
+  struct ControlState {
+    HWND hwnd = nullptr;
+    Colour foreColour = kDefaultColour;
+    Colour backColour = kDefaultColour;
+    UniqueHBrush backBrush;
+    FontSpec font;
+  };
+  struct CachedFont {
+    std::wstring face;
+    int height;
+    bool bold, italic, underline;
+    UniqueHFont font;
+  };
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR row, DWORD_PTR self);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleControlMessage(int row, HWND hwnd, UINT message, WPARAM wParam,
+                               LPARAM lParam);
+  std::optional<LRESULT> ColourControl(HDC dc, HWND control);
+  void Command(int id, int code, HWND control);
+  void CreateControls();
+  HFONT FontFor(const FontSpec& spec);
+  const ControlRow& Row(int row) const;
+  int FindRow(unsigned flag) const noexcept;
+  void FocusNextIfFocused(HWND control);
+  void StartTimers();
+  void Register(Timer* timer);
+  void Unregister(Timer* timer) noexcept;
+
+  const FormSpec& form_;
+  HWND hwnd_ = nullptr;
+  HWND modalOwner_ = nullptr;
+  HWND lastFocus_ = nullptr;
+  bool quitOnDestroy_ = false;
+  UniqueHBrush backBrush_;
+  std::vector<ControlState> controls_;
+  std::vector<CachedFont> fonts_;
+  std::vector<Timer*> timers_;
+};
+
+}  // namespace platform::window

@@ -1,0 +1,39 @@
+// The main window loaded in-process over a private settings store.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/frm_main.h"
+#include "gui_test_support.h"
+#include "listing/app_options.h"
+#include "listing/folder_listing.h"
+#include "platform/settings_store.h"
+#include "support/settings_sandbox.h"
+#include "support/temp_tree.h"
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  MainWindowTest() {
+    testing_support::ResetListingState();
+    AppOptions = {};
+  }
+  ~MainWindowTest() override { testing_support::ResetListingState(); }
+
+  static void Store(const wchar_t* key, const wchar_t* value) {
+    platform::WriteSetting(OptionsApplicationName(), L"Options", key, value);
+  }
+  static std::wstring Stored(const wchar_t* key) {
+    return platform::ReadSetting(OptionsApplicationName(), L"Options", key).value_or(L"<none>");
+  }
+  void Load(std::wstring_view commandLine = L"") {
+    form.Load(commandLine);
+    SetForegroundWindow(form.Handle());
+    gui_test::PumpFor(0);
+  }
+  HWND Ctl(frmMain::Row row) const { return form.Control(row); }
+
+  testing_support::SettingsSandbox sandbox;
+  frmMain form;
+};

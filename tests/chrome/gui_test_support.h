@@ -1,0 +1,75 @@
+// Helpers for driving real windows in-process under Wine: pumping messages, typing, the real
+// cursor, and answering the real message boxes from a watcher thread.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace gui_test {
+
+// Dispatches this thread's messages for `ms` milliseconds.
+void PumpFor(int ms);
+// Dispatches messages until `done` is true or `timeoutMs` passes; returns `done()`.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 2000);
+
+// Sends WM_CHAR for each character, as typing into the focused control does.
+void Type(HWND control, const std::wstring& text);
+// Presses a button (BM_CLICK); returns when its handler has returned.
+void Press(HWND button);
+
+// The real cursor and buttons, through SendInput (screen pixels).
+void MoveCursor(int x, int y);
+void MouseButton(int button, bool down);  // button: 1 left, 2 right, 4 middle
+void KeyPress(WORD virtualKey, bool withAlt = false);
+
+// What a watched message box showed.
+struct SeenBox {
+  std::wstring title;
+  std::wstring text;
+  HICON icon = nullptr;  // nullptr when the box shows no icon
+  std::vector<int> buttons;
+};
+
+// One step of a watcher: what to do with the next dialog (#32770) of the watched thread.
+using BoxAction = std::function<void(HWND dialog)>;
+// Presses the button with this id (IDOK, IDYES, ...).
+BoxAction Answer(int buttonId);
+
+// Watches `threadId` (default: the calling thread) for dialogs, records each and applies the
+// actions in order; once they are used up it answers IDOK/IDCANCEL so that no test hangs.
+class BoxWatcher {
+ public:
+  explicit BoxWatcher(std::vector<BoxAction> actions, DWORD threadId = GetCurrentThreadId());
+  ~BoxWatcher();
+  BoxWatcher(const BoxWatcher&) = delete;
+  BoxWatcher& operator=(const BoxWatcher&) = delete;
+
+  std::vector<SeenBox> Seen() const;
+
+ private:
+  void Run();
+  DWORD threadId_;
+  std::vector<BoxAction> actions_;
+  mutable std::mutex mutex_;
+  std::vector<SeenBox> seen_;
+  bool stop_ = false;
+  std::thread thread_;
+};
+
+// The standard information / question icons as a message box shows them.
+HICON InformationIcon();
+HICON QuestionIcon();
+
+// Screen rectangle of a window.
+RECT ScreenRect(HWND hwnd);
+
+// A folder under the build tree or %TEMP%, in Windows form.
+std::wstring TempPath();
+
+}  // namespace gui_test

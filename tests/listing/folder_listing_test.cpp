@@ -1,0 +1,253 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "listing/app_options.h"
+#include "listing/folder_listing.h"
+#include "listing/text_file.h"
+#include "platform/system_error.h"
+#include "support/temp_tree.h"
+
+using testing_support::N;
+using testing_support::ReadLines;
+using testing_support::TempTree;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+class FolderListing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing_support::ResetListingState();
+    AppOptions.PrintStyle = 0;  // plain name lines unless a test asks for more
+    tree_.Folder("src");
+    output_ = tree_.Path("out.txt");
+  }
+  void TearDown() override { testing_support::ResetListingState(); }
+
+  NativeString Source() const { return tree_.Path("src"); }
+
+  // Runs a listing into a freshly emptied output file and returns its lines.
+  Lines List(const NativeString& root, int listType, bool expectedResult = true) {
+    EmptyTextFile(output_);
+    EXPECT_EQ(WriteFolderListing(root, output_, listType), expectedResult);
+    return ReadLines(output_);
+  }
+
+  TempTree tree_;
+  NativeString output_;
+};
+
+// Lines of the given indentation and names, for the expectations.
+std::string Entry(int indent, const std::string& name) { return std::string(indent, ' ') + name; }
+
+}  // namespace
+
+TEST_F(FolderListing, EmptyFolderGivesAnEmptyFile) {
+  for (int type = 0; type <= 3; ++type) {
+    EXPECT_TRUE(List(Source(), type).empty()) << "list type " << type;
+    EXPECT_EQ(testing_support::ReadBytes(output_), "");
+  }
+}
+
+TEST_F(FolderListing, FilesAndFoldersComeSubfolderFirstIndentedByDepth) {
+  tree_.File("src/Docs/a.txt", "a");
+  tree_.File("src/b.txt", "b");
+  EXPECT_EQ(List(Source(), 2), (Lines{Entry(3, "Docs"), Entry(6, "a.txt"), Entry(3, "b.txt")}));
+}
+
+TEST_F(FolderListing, TrailingSeparatorOnTheRootRemovesOneLevelOfIndentation) {
+  tree_.File("src/Docs/a.txt", "a");
+  tree_.File("src/b.txt", "b");
+  const NativeString root = Source() + kPathSeparator;
+  EXPECT_EQ(List(root, 2), (Lines{Entry(0, "Docs"), Entry(3, "a.txt"), Entry(0, "b.txt")}));
+  EXPECT_EQ(ListingRoot, root);
+}
+
+TEST_F(FolderListing, EachListTypeListsItsOwnEntries) {
+  tree_.File("src/A/A1/deep.txt");
+  tree_.File("src/A/inA.txt");
+  tree_.File("src/top.txt");
+  EXPECT_EQ(List(Source(), 0), (Lines{Entry(3, "A"), Entry(6, "A1")}));
+  EXPECT_EQ(List(Source(), 1), (Lines{Entry(3, "top.txt")}));
+  EXPECT_EQ(List(Source(), 2), (Lines{Entry(3, "A"), Entry(6, "A1"), Entry(9, "deep.txt"),
+                                      Entry(6, "inA.txt"), Entry(3, "top.txt")}));
+  EXPECT_EQ(List(Source(), 3), (Lines{Entry(3, "A")}));
+}
+
+TEST_F(FolderListing, FoldersOnlyKeepsEachSubtreeWithItsFolder) {
+  tree_.Folder("src/P");
+  tree_.Folder("src/P/P1");
+  tree_.Folder("src/Q");
+  tree_.Folder("src/Q/Q1");
+  const Lines lines = List(Source(), 0);
+  ASSERT_EQ(lines.size(), 4u);
+  // Sibling order is the file system's; each folder is followed at once by its own child.
+  const bool pFirst = lines[0] == Entry(3, "P");
+  EXPECT_EQ(lines, pFirst ? (Lines{Entry(3, "P"), Entry(6, "P1"), Entry(3, "Q"), Entry(6, "Q1")})
+                          : (Lines{Entry(3, "Q"), Entry(6, "Q1"), Entry(3, "P"), Entry(6, "P1")}));
+}
+
+TEST_F(FolderListing, FilesOnlyWithOnlySubfoldersWritesNothing) {
+  tree_.Folder("src/One");
+  tree_.Folder("src/Two");
+  EXPECT_TRUE(List(Source(), 1).empty());
+}
+
+TEST_F(FolderListing, UnknownListTypeWritesNothingAndSucceeds) {
+  tree_.File("src/a.txt");
+  EXPECT_TRUE(List(Source(), 7).empty());
+  EXPECT_TRUE(List(Source(), -1).empty());
+}
+
+TEST_F(FolderListing, MissingFolderWritesNothingAndReportsFalse) {
+  EXPECT_TRUE(List(tree_.Path("nowhere"), 2, false).empty());
+  tree_.File("plainfile");
+  EXPECT_TRUE(List(tree_.Path("plainfile"), 2, false).empty());
+}
+
+TEST_F(FolderListing, HiddenEntriesAndTheOutputFileItselfAreListed) {
+  tree_.File("src/.hidden");
+  output_ = tree_.Path("src/listing.txt");
+  const Lines lines = List(Source(), 2);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), Entry(3, ".hidden")), lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), Entry(3, "listing.txt")), lines.end());
+}
+
+TEST_F(FolderListing, EachRunMeasuresIndentationFromItsOwnRoot) {
+  tree_.File("src/A/B/C/x.txt");
+  tree_.File("src/X/y.txt");
+  EXPECT_EQ(List(tree_.Path("src/A/B/C"), 2), (Lines{Entry(3, "x.txt")}));
+  EXPECT_EQ(List(tree_.Path("src/X"), 2), (Lines{Entry(3, "y.txt")}));
+}
+
+TEST_F(FolderListing, EntryPathsAreTheFileSystemsWhileTheRootIsCountedAsTyped) {
+  tree_.File("src/Docs/a.txt");
+  // "src/." names src; entries are reported below src itself, so the extra level typed in
+  // the root shifts every entry one level left, as a trailing separator does.
+  const NativeString dotted = Source() + kPathSeparator + N(".");
+  EXPECT_EQ(List(dotted, 2), (Lines{Entry(0, "Docs"), Entry(3, "a.txt")}));
+}
+
+TEST_F(FolderListing, NegativeIndentationEndsTheRunWithAnError) {
+  tree_.File("src/a.txt");
+  NativeString root = Source();
+  root.insert(root.rfind(kPathSeparator), NativeString(3, kPathSeparator));
+  EmptyTextFile(output_);
+  EXPECT_THROW(WriteFolderListing(root, output_, 2), platform::SystemError);
+}
+
+TEST_F(FolderListing, DepthAndEntryNamesCountThePlatformSeparator) {
+  const NativeString s(1, kPathSeparator);
+  EXPECT_EQ(PathDepth(N("C:") + s), 0);
+  EXPECT_EQ(PathDepth(N("C:") + s + N("Data")), 0);
+  EXPECT_EQ(PathDepth(N("C:") + s + N("Data") + s + N("Docs")), 1);
+  EXPECT_EQ(PathDepth(N("C:") + s + N("Data") + s), 1);
+  EXPECT_EQ(PathDepth(N("plain")), 0);
+
+  // A drive root's first-level entries start in column 1.
+  const NativeString drive = testing_support::Drive();
+  BeginListingRun(drive + s);
+  EXPECT_EQ(FormatEntryName(drive + s + N("Docs")), N("Docs"));
+  EXPECT_EQ(IndentWidth, 0);
+  EXPECT_EQ(FormatEntryName(drive + s + N("Docs") + s + N("a.txt")), N("   a.txt"));
+  EXPECT_EQ(IndentWidth, 3);
+  EXPECT_EQ(RootDepth, 0);
+}
+
+namespace {
+
+int yieldCalls = 0;
+int cancelAfterCalls = 0;
+
+// Stands in for the window: input is "pending" at every yield point, and the Cancel click is
+// handled at the chosen one.
+bool CancelAtChosenYield() {
+  if (++yieldCalls >= cancelAfterCalls) CancelRequested = true;
+  return true;
+}
+
+bool NoInputPending() {
+  ++yieldCalls;
+  CancelRequested = true;  // must not be looked at when no input is pending
+  return false;
+}
+
+}  // namespace
+
+TEST_F(FolderListing, CancelSeenDeepInTheTreeStopsEveryLevel) {
+  tree_.File("src/A/B/C/D/deep.txt");
+  tree_.File("src/A/B/b.txt");
+  tree_.File("src/A/a.txt");
+  tree_.File("src/top.txt");
+  yieldCalls = 0;
+  cancelAfterCalls = 4;  // the yield before the line of D
+  SetYieldHandler(CancelAtChosenYield);
+  EXPECT_EQ(List(Source(), 2, false), (Lines{Entry(3, "A"), Entry(6, "B"), Entry(9, "C")}));
+  EXPECT_TRUE(CancelRequested);
+}
+
+TEST_F(FolderListing, CancelInFilesOnlyAndFirstLevelLists) {
+  tree_.File("src/one.txt");
+  tree_.File("src/two.txt");
+  tree_.Folder("src/F1");
+  tree_.Folder("src/F2");
+  SetYieldHandler(CancelAtChosenYield);
+  yieldCalls = 0;
+  cancelAfterCalls = 2;
+  EXPECT_EQ(List(Source(), 1, false).size(), 1u);
+  CancelRequested = false;
+  yieldCalls = 0;
+  EXPECT_EQ(List(Source(), 3, false).size(), 1u);
+}
+
+TEST_F(FolderListing, FlagIsNotLookedAtWithoutPendingInput) {
+  tree_.File("src/A/a.txt");
+  tree_.File("src/B/b.txt");
+  SetYieldHandler(NoInputPending);
+  yieldCalls = 0;
+  // The check after a finished subfolder still sees the flag, as a nested run would.
+  const Lines lines = List(Source(), 2, false);
+  EXPECT_EQ(lines.size(), 2u);
+  EXPECT_GE(yieldCalls, 1);
+}
+
+TEST_F(FolderListing, FilesOfAFolderHaveNoYieldPoint) {
+  for (int i = 0; i < 5; ++i) tree_.File("src/f" + std::to_string(i));
+  yieldCalls = 0;
+  cancelAfterCalls = 1;
+  SetYieldHandler(CancelAtChosenYield);
+  EXPECT_EQ(List(Source(), 2).size(), 5u);
+  EXPECT_EQ(yieldCalls, 0);
+}
+
+TEST_F(FolderListing, ATreeAThousandLevelsDeepListsCompletely) {
+  std::string relative = "src";
+  for (int level = 0; level < 1000; ++level) {
+    relative += "/d";
+    tree_.Folder(relative);
+  }
+  tree_.File(relative + "/leaf.txt");
+  const Lines lines = List(Source(), 2);
+  ASSERT_EQ(lines.size(), 1001u);
+  EXPECT_EQ(lines[999], Entry(3 * 1000, "d"));
+  EXPECT_EQ(lines[1000], Entry(3 * 1001, "leaf.txt"));
+}
+
+TEST_F(FolderListing, AnUnreadableOutputEndsTheRunWithAnError) {
+  tree_.File("src/a.txt");
+  tree_.Folder("out-is-a-folder");
+  EXPECT_THROW(WriteFolderListing(Source(), tree_.Path("out-is-a-folder"), 2),
+               platform::SystemError);
+}
+
+TEST_F(FolderListing, ProgressIsReportedPerFolder) {
+  tree_.File("src/A/a.txt");
+  static int reports;
+  reports = 0;
+  SetProgressHandler([](std::uint64_t, const NativeString&) { ++reports; });
+  List(Source(), 2);
+  EXPECT_EQ(reports, 2);  // the root and A
+}
