@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the program need, when missing.
 set -euo pipefail
 packages=(cmake g++ make googletest g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
-          xvfb xdotool imagemagick hyperfine tree clang-format "$@")
+          xvfb xdotool imagemagick hyperfine tree clang-format jq time "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
