@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include "cli/command_line.h"
+#include "support/temp_tree.h"
+
+using testing_support::N;
+
+namespace {
+
+ParsedCommand Parse(std::initializer_list<const char*> arguments) {
+  std::vector<NativeString> native;
+  for (const char* argument : arguments) native.push_back(N(argument));
+  return ParseListingCommand(native);
+}
+
+}  // namespace
+
+TEST(CommandLine, DefaultsAreTheOptionDefaults) {
+  const auto parsed = Parse({"src", "out.txt"});
+  ASSERT_TRUE(parsed.command);
+  EXPECT_EQ(parsed.command->listType, 2);
+  EXPECT_EQ(parsed.command->printStyle, 2);
+  EXPECT_EQ(parsed.command->spaces, 10);
+  EXPECT_EQ(parsed.command->width, 80);
+  EXPECT_FALSE(parsed.command->printSize);
+  EXPECT_FALSE(parsed.command->printDate);
+  EXPECT_EQ(parsed.command->source, N("src"));
+  EXPECT_EQ(parsed.command->output, N("out.txt"));
+}
+
+TEST(CommandLine, EveryOptionInBothForms) {
+  const auto parsed = Parse({"--type", "0", "--style=1", "--size", "--date", "--spaces", "3",
+                             "--width=-4", "a", "b"});
+  ASSERT_TRUE(parsed.command) << parsed.problem;
+  EXPECT_EQ(parsed.command->listType, 0);
+  EXPECT_EQ(parsed.command->printStyle, 1);
+  EXPECT_TRUE(parsed.command->printSize);
+  EXPECT_TRUE(parsed.command->printDate);
+  EXPECT_EQ(parsed.command->spaces, 3);
+  EXPECT_EQ(parsed.command->width, -4);
+}
+
+TEST(CommandLine, DoubleDashEndsOptions) {
+  const auto parsed = Parse({"--", "-odd folder", "--size"});
+  ASSERT_TRUE(parsed.command);
+  EXPECT_EQ(parsed.command->source, N("-odd folder"));
+  EXPECT_EQ(parsed.command->output, N("--size"));
+  EXPECT_FALSE(parsed.command->printSize);
+}
+
+TEST(CommandLine, WrongArgumentsSayWhatIsWrong) {
+  for (auto arguments : {std::initializer_list<const char*>{"only-one"},
+                         {"a", "b", "c"},
+                         {"--type", "4", "a", "b"},
+                         {"--type", "x", "a", "b"},
+                         {"--style", "3", "a", "b"},
+                         {"--spaces", "-1", "a", "b"},
+                         {"--width", "99999", "a", "b"},
+                         {"--width"},
+                         {"--colour", "a", "b"},
+                         {"--size=1", "a", "b"}}) {
+    const auto parsed = Parse(arguments);
+    EXPECT_FALSE(parsed.command);
+    EXPECT_FALSE(parsed.problem.empty());
+  }
+  EXPECT_TRUE(Parse({"--help"}).command->help);
+}

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include "listing/app_options.h"
+#include "listing/folder_listing.h"
+#include "listing/text_file.h"
+#include "run_process.h"
+#include "support/temp_tree.h"
+
+using testing_support::N;
+using testing_support::ReadBytes;
+using testing_support::TempTree;
+
+namespace {
+
+class QuilletList : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing_support::ResetListingState();
+    tree_.File("src/Docs/report.txt", std::string(2048, 'r'));
+    tree_.File("src/Docs/Deeper/x.bin", "x");
+    tree_.File("src/b.txt", "b");
+    tree_.File("src/a rather long file name that will not fit in forty columns.txt", "long");
+  }
+  void TearDown() override { testing_support::ResetListingState(); }
+
+  // The bytes the engine writes in-process, as the window does, for the same options.
+  std::string EngineListing(const OptionsRecord& options, int listType) {
+    AppOptions = options;
+    const NativeString out = tree_.Path("engine.txt");
+    EmptyTextFile(out);
+    EXPECT_TRUE(WriteFolderListing(tree_.Path("src"), out, listType));
+    return ReadBytes(out);
+  }
+
+  TempTree tree_;
+};
+
+}  // namespace
+
+TEST_F(QuilletList, WritesWhatTheEngineWritesForTheSameOptions) {
+  struct Case {
+    std::vector<const char*> flags;
+    int listType;
+    std::int16_t style;
+    bool size, date;
+    std::int16_t spaces, width;
+  };
+  const Case cases[] = {
+      {{}, 2, 2, false, false, 10, 80},
+      {{"--size", "--date"}, 2, 2, true, true, 10, 80},
+      {{"--style", "0", "--size", "--date"}, 2, 0, true, true, 10, 80},
+      {{"--style", "1", "--spaces", "3", "--size"}, 2, 1, true, false, 3, 80},
+      {{"--width", "40", "--size"}, 2, 2, true, false, 10, 40},
+      {{"--type", "0"}, 0, 2, false, false, 10, 80},
+      {{"--type", "1", "--size"}, 1, 2, true, false, 10, 80},
+      {{"--type", "3"}, 3, 2, false, false, 10, 80},
+  };
+  for (const auto& c : cases) {
+    OptionsRecord options = DefaultOptions();
+    options.PrintStyle = c.style;
+    options.PrintFileSize = c.size;
+    options.PrintDateTime = c.date;
+    options.NoSpacesSeperate = c.spaces;
+    options.MaxWidth = c.width;
+    const std::string expected = EngineListing(options, c.listType);
+
+    std::vector<NativeString> arguments;
+    for (const char* flag : c.flags) arguments.push_back(N(flag));
+    arguments.push_back(tree_.Path("src"));
+    arguments.push_back(tree_.Path("cli.txt"));
+    tree_.File("cli.txt", "old contents that must go");
+    const ProcessResult result = RunQuilletList(arguments);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_FALSE(expected.empty());
+    EXPECT_EQ(ReadBytes(tree_.Path("cli.txt")), expected) << "list type " << c.listType;
+  }
+}
+
+TEST_F(QuilletList, MissingSourceFailsBeforeTouchingTheOutput) {
+  tree_.File("keep.txt", "precious");
+  const ProcessResult result = RunQuilletList({tree_.Path("no such folder"), tree_.Path("keep.txt")});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("source folder not found"), std::string::npos) << result.err;
+  EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
+  EXPECT_EQ(ReadBytes(tree_.Path("keep.txt")), "precious");
+}
+
+TEST_F(QuilletList, UnwritableOutputAndWalkErrorsFail) {
+  tree_.Folder("a folder, not a file");
+  ProcessResult result = RunQuilletList({tree_.Path("src"), tree_.Path("a folder, not a file")});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("quillet-list: "), std::string::npos);
+
+  // Doubled separators typed before the last folder give a negative indentation mid-walk.
+  NativeString root = tree_.Path("src");
+  root.insert(root.rfind(kPathSeparator), NativeString(3, kPathSeparator));
+  result = RunQuilletList({root, tree_.Path("out.txt")});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("negative indentation"), std::string::npos) << result.err;
+}
+
+TEST_F(QuilletList, BadArgumentsShowUsageAndHelpPrintsIt) {
+  ProcessResult result = RunQuilletList({N("--type"), N("9"), N("a"), N("b")});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.err.find("Usage: quillet-list"), std::string::npos);
+  result = RunQuilletList({N("--help")});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_NE(result.out.find("Usage: quillet-list"), std::string::npos);
+}
+
+#ifndef _WIN32
+TEST_F(QuilletList, TerminalShowsProgressAndClearsItAtTheEnd) {
+  for (int i = 0; i < 3; ++i) tree_.File("src/more/f" + std::to_string(i), "");
+  const ProcessResult result = RunQuilletListOnTerminal({tree_.Path("src"), tree_.Path("o.txt")});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_NE(result.err.find("lines written"), std::string::npos) << result.err;
+  // The last thing drawn is a blank line that leaves the cursor at its start.
+  ASSERT_GE(result.err.size(), 2u);
+  EXPECT_EQ(result.err.back(), '\r');
+  ASSERT_GE(result.err.size(), 81u);
+  EXPECT_EQ(result.err.substr(result.err.size() - 81), "\r" + std::string(79, ' ') + "\r");
+}
+
+TEST_F(QuilletList, NoProgressWhenStandardErrorIsAFile) {
+  const ProcessResult result = RunQuilletList({tree_.Path("src"), tree_.Path("o.txt")});
+  EXPECT_EQ(result.err, "");
+}
+#endif
