@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Times quillet-list (native Release build) against find and tree on the same warm tree, and
+# measures its peak memory at two tree sizes. See bench/README.md for the targets.
+#
+# Environment:
+#   QUILLET_BENCH_DIR      where the trees and outputs go (default /tmp/quillet-bench)
+#   QUILLET_BENCH_ENTRIES  entries of the timing tree (default 100000)
+#   QUILLET_BENCH_LARGE    entries of the large memory tree (default 1000000; 0 skips it)
+#   QUILLET_BENCH_RUNS     timed runs per command (default 10)
+#   QUILLET_LIST           a quillet-list binary to use instead of building one
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bench_dir=${QUILLET_BENCH_DIR:-/tmp/quillet-bench}
+entries=${QUILLET_BENCH_ENTRIES:-100000}
+large=${QUILLET_BENCH_LARGE:-1000000}
+runs=${QUILLET_BENCH_RUNS:-10}
+
+bash "$root/tools/install-packages.sh"
+
+if [ -n "${QUILLET_LIST:-}" ]; then
+  bin=$QUILLET_LIST
+else
+  cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$root/build/release" -j 2 --target quillet-list
+  bin=$root/build/release/cli/quillet-list
+fi
+
+tree_dir=$bench_dir/tree-$entries
+out=$bench_dir/out
+mkdir -p "$out"
+echo "Making $entries entries in $tree_dir (reused when present)"
+bash "$root/bench/make-tree.sh" "$tree_dir" "$entries"
+# Warm the inode and dentry caches so that every command reads from memory.
+find "$tree_dir" >/dev/null
+
+# compare TITLE JSON: prints each command's mean and the first command's time over the others'.
+compare() {
+  local title=$1 json=$2
+  echo
+  echo "== $title"
+  jq -r '.results[] | "\(.command) \(.mean) \(.stddev)"' "$json" | awk '
+    NR == 1 { base = $2; name = $1 }
+    { printf "  %-14s %8.1f ms  +- %5.1f ms\n", $1, $2 * 1000, $3 * 1000; mean[NR] = $2; cmd[NR] = $1 }
+    END {
+      for (i = 2; i <= NR; i++)
+        printf "  ratio %s / %s = %.2f\n", name, cmd[i], base / mean[i]
+    }'
+}
+
+# ratio JSON PEER: the first command's mean over PEER's.
+ratio() {
+  jq -r --arg peer "$2" '(.results[0].mean) / (.results[] | select(.command == $peer) | .mean)' "$1"
+}
+
+q="'$bin'"
+t="'$tree_dir'"
+hyperfine --style basic --warmup 3 --runs "$runs" --export-json "$out/names.json" \
+  -n quillet-list "$q --type 2 $t '$out/quillet-names.txt'" \
+  -n find "find $t -printf '%d %f\n' > '$out/find-names.txt'" \
+  -n tree "tree -U -a -n -o '$out/tree-names.txt' $t"
+
+hyperfine --style basic --warmup 3 --runs "$runs" --export-json "$out/details.json" \
+  -n quillet-list "$q --type 2 --size --date $t '$out/quillet-details.txt'" \
+  -n find "find $t -printf '%d %f %s %t\n' > '$out/find-details.txt'" \
+  -n tree "tree -U -a -n -s -D -o '$out/tree-details.txt' $t"
+
+# The same work was done: one line per entry (find adds the root, tree a header and a total).
+echo
+echo "Lines written:"
+wc -l "$out"/quillet-names.txt "$out"/find-names.txt "$out"/tree-names.txt \
+  "$out"/quillet-details.txt "$out"/find-details.txt "$out"/tree-details.txt | sed 's/^/  /'
+
+peak_kib() {
+  /usr/bin/time -f %M -o "$out/time.txt" "$bin" --type 2 --size --date "$1" "$out/memory.txt"
+  cat "$out/time.txt"
+}
+small_kib=$(peak_kib "$tree_dir")
+large_kib=
+if [ "$large" -gt 0 ]; then
+  large_dir=$bench_dir/tree-$large
+  echo
+  echo "Making $large entries in $large_dir (reused when present)"
+  bash "$root/bench/make-tree.sh" "$large_dir" "$large"
+  find "$large_dir" >/dev/null
+  large_kib=$(peak_kib "$large_dir")
+fi
+
+compare "quillet-list --type 2 vs find and tree, $entries entries" "$out/names.json"
+compare "quillet-list --type 2 --size --date vs find and tree, $entries entries" "$out/details.json"
+echo
+echo "== Peak resident memory of quillet-list --type 2 --size --date"
+echo "  $entries entries: $small_kib KiB"
+if [ -n "$large_kib" ]; then
+  echo "  $large entries: $large_kib KiB"
+  awk -v a="$large_kib" -v b="$small_kib" 'BEGIN { printf "  ratio = %.2f\n", a / b }'
+fi
+
+# Verdicts against the targets in bench/README.md.
+verdict() { # NAME VALUE LIMIT: meets when VALUE < LIMIT (or <= for the "at most" targets)
+  awk -v n="$1" -v v="$2" -v l="$3" -v op="$4" 'BEGIN {
+    ok = (op == "<" ? v < l : v <= l)
+    printf "  %-44s %6.2f %s %-4s %s\n", n, v, op, l, ok ? "meets" : "MISSES" }'
+}
+echo
+echo "== Targets"
+verdict "names: quillet-list / tree" "$(ratio "$out/names.json" tree)" 1 "<"
+verdict "names: quillet-list / find" "$(ratio "$out/names.json" find)" 3 "<="
+verdict "size+date: quillet-list / tree" "$(ratio "$out/details.json" tree)" 1 "<"
+verdict "size+date: quillet-list / find" "$(ratio "$out/details.json" find)" 1.5 "<="
+if [ -n "$large_kib" ]; then
+  verdict "memory: $large / $entries entries" "$(awk -v a="$large_kib" -v b="$small_kib" 'BEGIN { print a / b }')" 2 "<="
+fi
