@@ -38,14 +38,6 @@ void LoadInteger(const NativeChar* key, std::int16_t& field, std::int16_t fallba
 
 NativeString BooleanText(bool value) { return value ? NTEXT("True") : NTEXT("False"); }
 
-NativeString IntegerText(std::int16_t value) {
-#ifdef _WIN32
-  return std::to_wstring(value);
-#else
-  return std::to_string(value);
-#endif
-}
-
 void Save(const NativeChar* key, const NativeString& text) {
   platform::WriteSetting(OptionsApplicationName(), kSection, key, text);
 }
@@ -89,10 +81,10 @@ void SaveOptions() {
   Save(NTEXT("DontBother"), BooleanText(o.DontBother));
   Save(NTEXT("PrintDateTime"), BooleanText(o.PrintDateTime));
   Save(NTEXT("PrintFileSize"), BooleanText(o.PrintFileSize));
-  Save(NTEXT("NoSpacesSeperate"), IntegerText(o.NoSpacesSeperate));
-  Save(NTEXT("MaxWidth"), IntegerText(o.MaxWidth));
-  Save(NTEXT("PrintStyle"), IntegerText(o.PrintStyle));
-  Save(NTEXT("PrintListType"), IntegerText(o.PrintListType));
+  Save(NTEXT("NoSpacesSeperate"), platform::DecimalText(o.NoSpacesSeperate));
+  Save(NTEXT("MaxWidth"), platform::DecimalText(o.MaxWidth));
+  Save(NTEXT("PrintStyle"), platform::DecimalText(o.PrintStyle));
+  Save(NTEXT("PrintListType"), platform::DecimalText(o.PrintListType));
   Save(NTEXT("Registered"), BooleanText(o.Registered));
   Save(NTEXT("UseDefaultDir"), BooleanText(o.UseDefaultDir));
 }

@@ -10,5 +10,4 @@
 // folder's path exactly as the shell gives it (C:\Data, or C:\ for a drive), `cancelText` when
 // the user cancels or picks something that has no file-system path, and the empty text after
 // reporting a failure in an error box titled "BrowseForFolder".
-NativeString BrowseForFolder(HWND owner, const NativeString& title,
-                             const NativeString& cancelText);
+NativeString BrowseForFolder(HWND owner, const NativeString& title, const NativeString& cancelText);

@@ -13,21 +13,13 @@ NativeString Spaces(std::int64_t count) {
   return NativeString(static_cast<std::size_t>(count > 0 ? count : 0), NativeChar(' '));
 }
 
-NativeString Decimal(std::int64_t value) {
-#ifdef _WIN32
-  return std::to_wstring(value);
-#else
-  return std::to_string(value);
-#endif
-}
-
 }  // namespace
 
 NativeString FormatEntryInfo(const platform::FileFacts& facts) {
   NativeString info;
   if (AppOptions.PrintFileSize) {
     info += NTEXT(" ");
-    info += Decimal(facts.size);
+    info += platform::DecimalText(facts.size);
     info += NTEXT(" bytes");
   }
   if (AppOptions.PrintDateTime) {
@@ -43,9 +35,9 @@ NativeString FormatEntryInfo(const NativeString& path) {
 }
 
 NativeString AlignEntryInfo(NativeStringView nameLine, NativeStringView info) {
-  const std::int64_t gap = std::int64_t{AppOptions.MaxWidth} -
-                           static_cast<std::int64_t>(platform::TextLength(nameLine) +
-                                                     platform::TextLength(info));
+  const std::int64_t gap =
+      std::int64_t{AppOptions.MaxWidth} -
+      static_cast<std::int64_t>(platform::TextLength(nameLine) + platform::TextLength(info));
   NativeString line(nameLine);
   if (gap > 0) {
     line += Spaces(gap);
@@ -73,7 +65,7 @@ void WriteFileEntry(const NativeString& nameLine, const platform::FileFacts& fac
         throw platform::SystemError(
             5, NTEXT("The number of spaces between a file name and its information is "
                      "negative: ") +
-                   Decimal(AppOptions.NoSpacesSeperate));
+                   platform::DecimalText(AppOptions.NoSpacesSeperate));
       writer.WriteLine(nameLine + Spaces(AppOptions.NoSpacesSeperate) + FormatEntryInfo(facts));
       break;
     }

@@ -13,8 +13,7 @@ bool StartsWithDrive(const NativeString& path) {
 
 NativeString ExpandShortPath(const NativeString& path) {
   // Only drive-letter paths are rebuilt; wildcards would make the lookups match other items.
-  if (!StartsWithDrive(path) || path.find_first_of(NTEXT("*?")) != NativeString::npos)
-    return path;
+  if (!StartsWithDrive(path) || path.find_first_of(NTEXT("*?")) != NativeString::npos) return path;
   NativeString result = path.substr(0, 2);
   std::size_t start = 3;  // first character after "C:\"
   for (;;) {

@@ -47,9 +47,7 @@ class ListingWriter final : public LineWriter {
 };
 
 // A yield point: true when pending input was processed and a cancel was asked for.
-bool YieldCancelled() {
-  return yieldHandler != nullptr && yieldHandler() && CancelRequested;
-}
+bool YieldCancelled() { return yieldHandler != nullptr && yieldHandler() && CancelRequested; }
 
 platform::ReadRequest RequestFor(std::int32_t listType) {
   platform::ReadRequest request;
@@ -200,8 +198,8 @@ NativeString FormatEntryName(NativeStringView path) {
     throw platform::SystemError(
         5, NTEXT("The folder path gives a negative indentation: ") + NativeString(path));
   if (indent > 32767)
-    throw platform::SystemError(6, NTEXT("The folder is nested too deeply to indent: ") +
-                                       NativeString(path));
+    throw platform::SystemError(
+        6, NTEXT("The folder is nested too deeply to indent: ") + NativeString(path));
   IndentWidth = static_cast<std::int16_t>(indent);
   const auto separator = path.find_last_of(kPathSeparator);
   const NativeStringView name =

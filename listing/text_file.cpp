@@ -10,11 +10,7 @@ bool AppendToTextFile(const NativeString& fileName, const NativeString& text) {
     file.Write(platform::ToListingBytes(text) + "\r\n");
     return true;
   } catch (const platform::SystemError& error) {
-#ifdef _WIN32
-    const NativeString number = std::to_wstring(error.Number());
-#else
-    const NativeString number = std::to_string(error.Number());
-#endif
+    const NativeString number = platform::DecimalText(error.Number());
     platform::ShowErrorBox(NTEXT("AppendToTextFile"),
                            NTEXT("Error: ") + number + NTEXT(". ") + error.Description());
     return false;

@@ -92,7 +92,8 @@ void ReadFolder(const NativeString& path, const ReadRequest& request, FolderCont
   pattern += L'*';
   WIN32_FIND_DATAW data;
   UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
-                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+                                         FindExSearchNameMatch, nullptr,
+                                         FIND_FIRST_EX_LARGE_FETCH));
   if (find.get() == INVALID_HANDLE_VALUE) {
     find.release();
     const DWORD error = GetLastError();

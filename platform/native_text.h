@@ -2,6 +2,7 @@
 // points unchanged), UTF-8 bytes on POSIX.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,15 @@ std::string ToUtf8(NativeStringView text);
 // The bytes a line takes in the listing file: the system's ANSI code page on Windows, where
 // characters the code page lacks become its replacement character; unchanged on POSIX.
 std::string ToListingBytes(NativeStringView text);
+
+// A whole number in plain decimal, as native text.
+inline NativeString DecimalText(std::int64_t value) {
+#ifdef _WIN32
+  return std::to_wstring(value);
+#else
+  return std::to_string(value);
+#endif
+}
 
 // Number of characters in a text, as the listing layout counts widths: UTF-16 units on
 // Windows, code points of UTF-8 on POSIX.

@@ -9,7 +9,8 @@ namespace {
 std::string Narrow(UINT codePage, NativeStringView text) {
   if (text.empty()) return {};
   const int length = static_cast<int>(text.size());
-  const int size = WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  const int size =
+      WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(size), '\0');
   WideCharToMultiByte(codePage, 0, text.data(), length, out.data(), size, nullptr, nullptr);
   return out;

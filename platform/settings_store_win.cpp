@@ -24,8 +24,8 @@ std::optional<NativeString> ReadSetting(const NativeString& application,
                                         const NativeString& section, const NativeString& key) {
   const NativeString subKey = StoreKey(application, section);
   DWORD size = 0;
-  if (RegGetValueW(HKEY_CURRENT_USER, subKey.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr,
-                   nullptr, &size) != ERROR_SUCCESS)
+  if (RegGetValueW(HKEY_CURRENT_USER, subKey.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr, nullptr,
+                   &size) != ERROR_SUCCESS)
     return std::nullopt;
   for (;;) {
     NativeString value(size / sizeof(wchar_t) + 1, L'\0');
@@ -46,8 +46,8 @@ void WriteSetting(const NativeString& application, const NativeString& section,
                   const NativeString& key, const NativeString& value) {
   const NativeString subKey = StoreKey(application, section);
   HKEY raw = nullptr;
-  LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, subKey.c_str(), 0, nullptr, 0,
-                                   KEY_SET_VALUE, nullptr, &raw, nullptr);
+  LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                   nullptr, &raw, nullptr);
   if (status != ERROR_SUCCESS) ThrowSystemError(status, L"HKEY_CURRENT_USER\\" + subKey);
   UniqueHKey store(raw);
   // REG_SZ data counts its terminating NUL.

@@ -3,7 +3,9 @@
 namespace platform {
 
 SystemError::SystemError(long number, NativeString description)
-    : std::runtime_error(ToUtf8(description)), number_(number), description_(std::move(description)) {}
+    : std::runtime_error(ToUtf8(description)),
+      number_(number),
+      description_(std::move(description)) {}
 
 void ThrowSystemError(long code, NativeStringView path) {
   NativeString text = ErrorDescription(code);

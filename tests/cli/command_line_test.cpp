@@ -29,8 +29,8 @@ TEST(CommandLine, DefaultsAreTheOptionDefaults) {
 }
 
 TEST(CommandLine, EveryOptionInBothForms) {
-  const auto parsed = Parse({"--type", "0", "--style=1", "--size", "--date", "--spaces", "3",
-                             "--width=-4", "a", "b"});
+  const auto parsed = Parse(
+      {"--type", "0", "--style=1", "--size", "--date", "--spaces", "3", "--width=-4", "a", "b"});
   ASSERT_TRUE(parsed.command) << parsed.problem;
   EXPECT_EQ(parsed.command->listType, 0);
   EXPECT_EQ(parsed.command->printStyle, 1);

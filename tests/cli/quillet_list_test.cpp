@@ -79,7 +79,8 @@ TEST_F(QuilletList, WritesWhatTheEngineWritesForTheSameOptions) {
 
 TEST_F(QuilletList, MissingSourceFailsBeforeTouchingTheOutput) {
   tree_.File("keep.txt", "precious");
-  const ProcessResult result = RunQuilletList({tree_.Path("no such folder"), tree_.Path("keep.txt")});
+  const ProcessResult result =
+      RunQuilletList({tree_.Path("no such folder"), tree_.Path("keep.txt")});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_NE(result.err.find("source folder not found"), std::string::npos) << result.err;
   EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);

@@ -25,8 +25,10 @@ NativeString Quote(const NativeString& argument) {
       ++backslashes;
       continue;
     }
-    if (c == L'"') quoted.append(backslashes * 2 + 1, L'\\');
-    else quoted.append(backslashes, L'\\');
+    if (c == L'"')
+      quoted.append(backslashes * 2 + 1, L'\\');
+    else
+      quoted.append(backslashes, L'\\');
     backslashes = 0;
     quoted += c;
   }

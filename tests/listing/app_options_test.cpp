@@ -60,8 +60,8 @@ TEST_F(OptionsStore, SaveWritesTheTextFormsUnderTheExactKeyNames) {
   EXPECT_EQ(Stored("MaxWidth"), N("-5"));
   EXPECT_EQ(Stored("NoSpacesSeperate"), N("10"));
   EXPECT_EQ(Stored("DefaultDir"), N("C:\\Lists\\"));
-  for (const char* key : {"UseDefaultDir", "PrintListType", "PrintStyle", "Registered",
-                          "DontBother"})
+  for (const char* key :
+       {"UseDefaultDir", "PrintListType", "PrintStyle", "Registered", "DontBother"})
     EXPECT_TRUE(Stored(key).has_value()) << key;
 }
 

@@ -21,7 +21,7 @@ using testing_support::N;
 
 namespace {
 
-constexpr long long kMorning = 963119001;  // 2000-07-09 05:03:21 UTC
+constexpr long long kMorning = 963119001;   // 2000-07-09 05:03:21 UTC
 constexpr long long kMidnight = 963100800;  // 2000-07-09 00:00:00 UTC
 
 #ifdef _WIN32

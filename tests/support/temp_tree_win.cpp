@@ -33,14 +33,13 @@ NativeString TempFolder() {
 }
 
 void MakeFolder(const NativeString& path) {
-  if (!CreateDirectoryW(Extended(path).c_str(), nullptr) &&
-      GetLastError() != ERROR_ALREADY_EXISTS)
+  if (!CreateDirectoryW(Extended(path).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
     Fail("CreateDirectory", path);
 }
 
 void WriteFileBytes(const NativeString& path, std::string_view bytes) {
-  const HANDLE file = CreateFileW(Extended(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileW(Extended(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) Fail("CreateFile", path);
   DWORD written = 0;
   const BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
@@ -51,8 +50,8 @@ void WriteFileBytes(const NativeString& path, std::string_view bytes) {
 
 void TempTree::SizedFile(std::string_view relative, long long size) const {
   const NativeString path = Path(relative);
-  const HANDLE file = CreateFileW(Extended(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileW(Extended(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) Fail("CreateFile", path);
   LARGE_INTEGER end;
   end.QuadPart = size;
@@ -104,7 +103,8 @@ std::string ReadBytes(const NativeString& path) {
   std::string bytes;
   char buffer[65536];
   DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+    bytes.append(buffer, read);
   CloseHandle(file);
   return bytes;
 }
