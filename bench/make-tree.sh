@@ -13,7 +13,7 @@ if [ $# -ne 2 ] || ! [[ $2 =~ ^[0-9]+$ ]]; then
   echo "usage: $0 DIR N" >&2
   exit 2
 fi
-dir=${1%/}
+dir=$(realpath -m -- "$1")
 entries=$2
 marker=$dir.tree
 # Bump when the layout below changes, so that old trees are rebuilt.
