@@ -39,7 +39,7 @@ enum ControlFlag : unsigned {
 };
 
 struct FontSpec {
-  std::wstring_view face;  // empty: the window's font
+  std::wstring_view face{};  // empty: the window's font
   double points = 0;
   bool bold = false;
   bool italic = false;
@@ -50,10 +50,10 @@ inline constexpr int kNoContainer = -1;
 inline constexpr int kNoIndex = -1;
 
 struct ControlRow {
-  std::wstring_view name;
+  std::wstring_view name{};
   int index = kNoIndex;  // element index within a control array
   ControlKind kind = ControlKind::Label;
-  std::wstring_view caption;
+  std::wstring_view caption{};
   int left = 0;  // twips
   int top = 0;
   int width = 0;
@@ -71,7 +71,7 @@ enum class BorderStyle {
 };
 
 struct FormSpec {
-  std::wstring_view caption;
+  std::wstring_view caption{};
   int width = 0;  // client area, twips
   int height = 0;
   BorderStyle border = BorderStyle::None;
@@ -79,7 +79,7 @@ struct FormSpec {
   FontSpec font{.face = L"MS Sans Serif", .points = 8.25};
   int iconId = 0;  // resource id of the window's icon; 0 for none
   bool centreOnScreen = true;
-  std::span<const ControlRow> controls;
+  std::span<const ControlRow> controls{};
 };
 
 }  // namespace platform::window

@@ -135,14 +135,14 @@ void Window::Create(HWND owner) {
     if (form_.iconId != 0) {
       const HINSTANCE instance = GetModuleHandleW(nullptr);
       // Shared icons stay with the module; nothing to release.
-      if (HANDLE big = LoadImageW(instance, MAKEINTRESOURCEW(form_.iconId), IMAGE_ICON,
-                                  GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
-                                  LR_SHARED)) {
+      if (HANDLE big =
+              LoadImageW(instance, MAKEINTRESOURCEW(form_.iconId), IMAGE_ICON,
+                         GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED)) {
         SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
       }
-      if (HANDLE small = LoadImageW(instance, MAKEINTRESOURCEW(form_.iconId), IMAGE_ICON,
-                                    GetSystemMetrics(SM_CXSMICON),
-                                    GetSystemMetrics(SM_CYSMICON), LR_SHARED)) {
+      if (HANDLE small =
+              LoadImageW(instance, MAKEINTRESOURCEW(form_.iconId), IMAGE_ICON,
+                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED)) {
         SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
       }
     }
@@ -168,8 +168,8 @@ HFONT Window::FontFor(const FontSpec& spec) {
   }
   UniqueHFont font(CreateFontW(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, spec.italic,
                                spec.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                               DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                               face.c_str()));
   if (!font) ThrowLastError();
   const HFONT result = font.get();
   fonts_.push_back({face, height, spec.bold, spec.italic, spec.underline, std::move(font)});
@@ -569,7 +569,8 @@ void Window::Command(int id, int code, HWND control) {
     return;
   }
   const int row = id - kFirstControlId;
-  if (row < 0 || row >= ControlCount() || controls_[static_cast<std::size_t>(row)].hwnd != control) {
+  if (row < 0 || row >= ControlCount() ||
+      controls_[static_cast<std::size_t>(row)].hwnd != control) {
     return;
   }
   const ControlKind kind = Row(row).kind;
@@ -598,7 +599,8 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-      if (auto brush = ColourControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) {
+      if (auto brush =
+              ColourControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) {
         return *brush;
       }
       break;
@@ -656,7 +658,8 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         const HWND focus = GetFocus();
         if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
       } else {
-        if (!lastFocus_ || !IsWindow(lastFocus_)) lastFocus_ = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+        if (!lastFocus_ || !IsWindow(lastFocus_))
+          lastFocus_ = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
         if (lastFocus_) SetFocus(lastFocus_);
       }
       return 0;

@@ -113,8 +113,7 @@ class Window {
   // The window is being destroyed (WM_DESTROY); the controls still exist.
   virtual void OnDestroy() {}
   // Any other message; return a result to stop the default handling.
-  virtual std::optional<LRESULT> OnMessage(UINT /*message*/, WPARAM /*wParam*/,
-                                           LPARAM /*lParam*/) {
+  virtual std::optional<LRESULT> OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) {
     return std::nullopt;
   }
   // An exception left a handler. The default shows "Error: <number>. <description>" in an OK
@@ -141,8 +140,7 @@ class Window {
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR row, DWORD_PTR self);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleControlMessage(int row, HWND hwnd, UINT message, WPARAM wParam,
-                               LPARAM lParam);
+  LRESULT HandleControlMessage(int row, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> ColourControl(HDC dc, HWND control);
   void Command(int id, int code, HWND control);
   void CreateControls();

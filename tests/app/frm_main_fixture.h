@@ -16,8 +16,11 @@
 class MainWindowTest : public ::testing::Test {
  protected:
   MainWindowTest() {
+    gui_test::KeepDesktopAlive();
     testing_support::ResetListingState();
     AppOptions = {};
+    // Keeps the modal Explorer-integration prompt out of the main window's own tests.
+    Store(L"DontBother", L"True");
   }
   ~MainWindowTest() override { testing_support::ResetListingState(); }
 

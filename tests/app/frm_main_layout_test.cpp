@@ -116,9 +116,9 @@ TEST_F(MainWindowTest, LabelsAndOptionsAnswerWithTheirColours) {
                             Expected{frmMain::optListType2, RGB(192, 255, 192)},
                             Expected{frmMain::lblTitle, RGB(0, 255, 255)}}) {
     HDC dc = GetDC(Ctl(e.row));
-    const LRESULT brush = SendMessageW(form.Handle(), WM_CTLCOLORSTATIC,
-                                       reinterpret_cast<WPARAM>(dc),
-                                       reinterpret_cast<LPARAM>(Ctl(e.row)));
+    const LRESULT brush =
+        SendMessageW(form.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(Ctl(e.row)));
     EXPECT_EQ(e.text, GetTextColor(dc)) << "row " << e.row;
     LOGBRUSH info{};
     GetObjectW(reinterpret_cast<HBRUSH>(brush), sizeof info, &info);

@@ -52,9 +52,15 @@ void MouseButton(int button, bool down) {
   INPUT input{};
   input.type = INPUT_MOUSE;
   switch (button) {
-    case 2: input.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP; break;
-    case 4: input.mi.dwFlags = down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP; break;
-    default: input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP; break;
+    case 2:
+      input.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+      break;
+    case 4:
+      input.mi.dwFlags = down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP;
+      break;
+    default:
+      input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+      break;
   }
   SendInput(1, &input, sizeof input);
 }
@@ -158,7 +164,8 @@ void BoxWatcher::Run() {
     if (next < actions_.size()) {
       action = actions_[next++];
     } else {
-      const bool hasOk = std::find(box.buttons.begin(), box.buttons.end(), IDOK) != box.buttons.end();
+      const bool hasOk =
+          std::find(box.buttons.begin(), box.buttons.end(), IDOK) != box.buttons.end();
       action = Answer(hasOk ? IDOK : IDCANCEL);
     }
     {
@@ -183,6 +190,42 @@ std::wstring TempPath() {
   wchar_t path[MAX_PATH];
   const DWORD length = GetTempPathW(MAX_PATH, path);
   return std::wstring(path, length);
+}
+
+}  // namespace gui_test
+
+namespace gui_test {
+
+void KeepDesktopAlive() {
+  if (HANDLE ping = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"QuilletTestDesktopKeeperPing")) {
+    SetEvent(ping);
+    CloseHandle(ping);
+    return;
+  }
+  // The test executables live in <build>/tests/<suite>/, the keeper in <build>/tests/chrome/.
+  wchar_t self[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  std::wstring keeperPath(self, length);
+  keeperPath.erase(keeperPath.find_last_of(L'\\') + 1);
+  keeperPath += L"..\\chrome\\desktop_keeper.exe";
+  const wchar_t* keeper = keeperPath.c_str();
+  if (GetFileAttributesW(keeper) == INVALID_FILE_ATTRIBUTES) return;
+  // No handle of ours (CTest's output pipes among them) may stay open in the keeper.
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           &inherit, OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
+  PROCESS_INFORMATION process{};
+  if (CreateProcessW(keeper, nullptr, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                     &process)) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
 }
 
 }  // namespace gui_test

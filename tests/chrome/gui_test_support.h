@@ -73,3 +73,11 @@ RECT ScreenRect(HWND hwnd);
 std::wstring TempPath();
 
 }  // namespace gui_test
+
+namespace gui_test {
+
+// Starts tests/chrome's desktop keeper next to the running test executable when none runs,
+// and pings it (see desktop_keeper.cpp). Does nothing when the keeper is missing.
+void KeepDesktopAlive();
+
+}  // namespace gui_test

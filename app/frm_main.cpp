@@ -1,0 +1,593 @@
+#include "app/frm_main.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "about/frm_about.h"
+#include "app/command_line.h"
+#include "chrome/form_functions.h"
+#include "integration/frm_integrate.h"
+#include "listing/app_options.h"
+#include "listing/browse_for_folder.h"
+#include "listing/expand_short_path.h"
+#include "listing/folder_listing.h"
+#include "listing/text_file.h"
+#include "platform/folder_reader.h"
+#include "platform/system_error.h"
+#include "platform/window/message_loop.h"
+#include "platform/window/twips.h"
+
+namespace {
+
+using namespace platform::window;
+
+constexpr Colour kNavy = Rgb(0, 0, 128);
+constexpr Colour kLabelText = Rgb(255, 255, 192);
+constexpr Colour kOptionText = Rgb(192, 255, 192);
+constexpr int kIconId = 1;        // IDI_QUILLET
+constexpr int kHandCursor = 101;  // IDC_HAND_POINTER
+
+constexpr ControlRow kRows[] = {
+    {.name = L"Label1",
+     .kind = ControlKind::Label,
+     .caption = L"Enter Path To Directory",
+     .left = 1080,
+     .top = 960,
+     .width = 1935,
+     .height = 255,
+     .flags = kTransparent,
+     .foreColour = kLabelText},
+    {.name = L"txtPath",
+     .index = 0,
+     .kind = ControlKind::TextBox,
+     .caption = L"",
+     .left = 1080,
+     .top = 1200,
+     .width = 2895,
+     .height = 375},
+    {.name = L"cmdBrowse",
+     .index = 0,
+     .kind = ControlKind::Button,
+     .caption = L"Browse",
+     .left = 4080,
+     .top = 1200,
+     .width = 975,
+     .height = 375},
+    {.name = L"Label2",
+     .kind = ControlKind::Label,
+     .caption = L"Enter File To Output To",
+     .left = 1080,
+     .top = 1680,
+     .width = 1935,
+     .height = 255,
+     .flags = kTransparent,
+     .foreColour = kLabelText},
+    {.name = L"txtPath",
+     .index = 1,
+     .kind = ControlKind::TextBox,
+     .caption = L"",
+     .left = 1080,
+     .top = 1920,
+     .width = 2895,
+     .height = 375},
+    {.name = L"cmdBrowse",
+     .index = 1,
+     .kind = ControlKind::Button,
+     .caption = L"Browse",
+     .left = 4080,
+     .top = 1920,
+     .width = 975,
+     .height = 375},
+    {.name = L"fraOptions",
+     .kind = ControlKind::Frame,
+     .caption = L"Chose",
+     .left = 960,
+     .top = 2400,
+     .width = 2535,
+     .height = 1335,
+     .foreColour = Rgb(255, 192, 255),
+     .backColour = kNavy},
+    {.name = L"cmdPrint",
+     .kind = ControlKind::Button,
+     .caption = L"&Write File",
+     .left = 3720,
+     .top = 3240,
+     .width = 1095,
+     .height = 375,
+     .flags = kDefaultButton},
+    {.name = L"cmdExit",
+     .kind = ControlKind::Button,
+     .caption = L"&Exit",
+     .left = 2520,
+     .top = 4200,
+     .width = 975,
+     .height = 375,
+     .flags = kCancelButton},
+    {.name = L"lblTitle",
+     .kind = ControlKind::Label,
+     .caption = L"Quillet",
+     .left = 1200,
+     .top = 480,
+     .width = 3615,
+     .height = 495,
+     .flags = kCentred | kTransparent,
+     .font = {.face = L"Times New Roman", .points = 15.75},
+     .foreColour = frmMain::kTitleNormal},
+    {.name = L"optListType",
+     .index = 0,
+     .kind = ControlKind::OptionButton,
+     .caption = L"List F&olders Only",
+     .left = 120,
+     .top = 240,
+     .width = 1575,
+     .height = 255,
+     .container = frmMain::fraOptions,
+     .foreColour = kOptionText,
+     .backColour = kNavy},
+    {.name = L"optListType",
+     .index = 1,
+     .kind = ControlKind::OptionButton,
+     .caption = L"List &Files Only",
+     .left = 120,
+     .top = 480,
+     .width = 1455,
+     .height = 255,
+     .container = frmMain::fraOptions,
+     .foreColour = kOptionText,
+     .backColour = kNavy},
+    {.name = L"optListType",
+     .index = 2,
+     .kind = ControlKind::OptionButton,
+     .caption = L"&List Files && Folders",
+     .left = 120,
+     .top = 720,
+     .width = 1695,
+     .height = 255,
+     .container = frmMain::fraOptions,
+     .foreColour = kOptionText,
+     .backColour = kNavy},
+    // Never drawn: it only carries the title's hover rectangle.
+    {.name = L"picTitle",
+     .kind = ControlKind::PictureBox,
+     .caption = L"",
+     .left = 480,
+     .top = 360,
+     .width = 495,
+     .height = 375,
+     .flags = kHidden},
+    {.name = L"lblStatus",
+     .kind = ControlKind::Label,
+     .caption = L"Please Wait...",
+     .left = 3600,
+     .top = 2760,
+     .width = 1695,
+     .height = 375,
+     .flags = kCentred,
+     .font = {.face = L"MS Sans Serif", .points = 12, .bold = true},
+     .backColour = Rgb(255, 0, 0)},
+    {.name = L"optListType",
+     .index = 3,
+     .kind = ControlKind::OptionButton,
+     .caption = L"List Folders Only (No Subs)",
+     .left = 120,
+     .top = 960,
+     .width = 2295,
+     .height = 255,
+     .container = frmMain::fraOptions,
+     .foreColour = kOptionText,
+     .backColour = kNavy},
+    {.name = L"cmdCancel",
+     .kind = ControlKind::Button,
+     .caption = L"&Cancel",
+     .left = 3720,
+     .top = 3720,
+     .width = 1095,
+     .height = 375},
+    {.name = L"cmdOptions",
+     .kind = ControlKind::Button,
+     .caption = L"&Options",
+     .left = 1200,
+     .top = 3840,
+     .width = 975,
+     .height = 255},
+};
+
+// The enum and the table must name the same rows.
+static_assert(kRows[frmMain::cmdPrint].name == L"cmdPrint");
+static_assert(kRows[frmMain::lblTitle].name == L"lblTitle");
+static_assert(kRows[frmMain::picTitle].name == L"picTitle");
+static_assert(kRows[frmMain::lblStatus].name == L"lblStatus");
+static_assert(kRows[frmMain::optListType3].name == L"optListType" &&
+              kRows[frmMain::optListType3].index == 3);
+static_assert(kRows[frmMain::cmdOptions].name == L"cmdOptions");
+static_assert(std::size(kRows) == frmMain::cmdOptions + 1);
+
+constexpr FormSpec kForm{
+    .caption = L"Print Files & Folders",
+    .width = 6030,
+    .height = 4770,
+    .border = BorderStyle::None,
+    .backColour = kNavy,
+    .iconId = kIconId,
+    .centreOnScreen = true,
+    .controls = kRows,
+};
+
+constexpr frmMain::Row kListTypeRows[] = {frmMain::optListType0, frmMain::optListType1,
+                                          frmMain::optListType2, frmMain::optListType3};
+constexpr frmMain::Row kPathRows[] = {frmMain::txtPath0, frmMain::txtPath1};
+
+// Timing of the yield points of a run, for the benchmark script: written as one line to the
+// file named by QUILLET_YIELD_LOG when that variable is set, nothing otherwise.
+class YieldTiming {
+ public:
+  void BeginRun() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"QUILLET_YIELD_LOG", path, MAX_PATH);
+    enabled_ = length > 0 && length < MAX_PATH;
+    if (!enabled_) return;
+    logPath_.assign(path, length);
+    QueryPerformanceFrequency(&frequency_);
+    start_ = last_ = Now();
+    longest_ = 0;
+    points_ = 0;
+  }
+  void Point() {
+    if (!enabled_) return;
+    const long long now = Now();
+    if (now - last_ > longest_) longest_ = now - last_;
+    last_ = now;
+    ++points_;
+  }
+  void EndRun() {
+    if (!enabled_) return;
+    Point();
+    --points_;
+    char line[160];
+    const int length =
+        std::snprintf(line, sizeof line, "run_ms=%.1f yield_points=%lld longest_gap_ms=%.3f\r\n",
+                      Milliseconds(last_ - start_), points_, Milliseconds(longest_));
+    platform::window::UniqueHandle file(CreateFileW(logPath_.c_str(), FILE_APPEND_DATA,
+                                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (file.get() != INVALID_HANDLE_VALUE && length > 0) {
+      WriteFile(file.get(), line, static_cast<DWORD>(length), &written, nullptr);
+    }
+    enabled_ = false;
+  }
+
+ private:
+  static long long Now() {
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return counter.QuadPart;
+  }
+  double Milliseconds(long long ticks) const {
+    return 1000.0 * static_cast<double>(ticks) / static_cast<double>(frequency_.QuadPart);
+  }
+  bool enabled_ = false;
+  std::wstring logPath_;
+  LARGE_INTEGER frequency_{};
+  long long start_ = 0, last_ = 0, longest_ = 0, points_ = 0;
+};
+
+YieldTiming yieldTiming;
+
+// The walk's yield point: when input is pending, let the windows handle everything queued
+// (a click on Cancel among it).
+bool YieldToWindows() {
+  yieldTiming.Point();
+  if (GetInputState() == 0) return false;
+  if (!ProcessPendingMessages()) CancelRequested = true;  // the program is quitting
+  return true;
+}
+
+bool EndsWithTxt(const std::wstring& text) {
+  const std::wstring_view view(text);
+  return view.substr(view.size() >= 4 ? view.size() - 4 : 0) == L".txt";
+}
+
+// Notepad from the Windows folder, by its full path, so that no program of the same name in
+// the current or the program's folder is started instead.
+void StartViewer(const std::wstring& outputPath, int showCommand) {
+  wchar_t folder[MAX_PATH];
+  const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) {
+    const long code = platform::LastErrorCode();
+    throw platform::SystemError(code, platform::ErrorDescription(code));
+  }
+  std::wstring application(folder, length);
+  if (application.back() != L'\\') application += L'\\';
+  application += L"notepad.exe";
+  std::wstring commandLine = L"notepad.exe " + outputPath;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(showCommand);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process)) {
+    const long code = platform::LastErrorCode();
+    throw platform::SystemError(code, platform::ErrorDescription(code));
+  }
+  platform::window::UniqueHandle processHandle(process.hProcess);
+  platform::window::UniqueHandle threadHandle(process.hThread);
+}
+
+}  // namespace
+
+frmMain::frmMain() : Window(kForm), tmrTitle(*this, kTitleTimerId, 50, true) {}
+
+frmMain::~frmMain() {
+  if (IsLoaded()) SetYieldHandler(nullptr);
+}
+
+void frmMain::Load(std::wstring_view commandLine, int showCommand) {
+  Create(nullptr);
+  Form_Load(commandLine);
+  Show(showCommand);
+}
+
+void frmMain::Form_Load(std::wstring_view commandLine) {
+  WindowMover.SetForm(this);
+  ShapeFormAsEllipse(*this);
+  LoadOptions();
+  if (AppOptions.UseDefaultDir) SetText(txtPath1, AppOptions.DefaultDir);
+  ShowIntegrationPromptIfNeeded();
+
+  // A stored list type that names no option button selects the default one.
+  int listType = AppOptions.PrintListType;
+  if (listType < 0 || listType > 3) listType = kListFilesAndFolders;
+  CurrentListType = listType;
+  SetValue(kListTypeRows[listType], true);
+  optListType_Click(listType);
+
+  const ControlRow& title = kRows[lblTitle];
+  MoveControl(picTitle, {static_cast<double>(title.left), static_cast<double>(title.top),
+                         static_cast<double>(title.width), static_cast<double>(title.height)});
+
+  ownedTitleCursor_.reset(
+      static_cast<HCURSOR>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kHandCursor),
+                                      IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
+  // Without the program's resources (a test executable) the system's hand stands in.
+  titleCursor_ = ownedTitleCursor_ ? ownedTitleCursor_.get() : LoadCursorW(nullptr, IDC_HAND);
+
+  SetVisible(lblStatus, false);
+  SetEnabled(cmdCancel, false);
+  SetYieldHandler(&YieldToWindows);
+
+  NativeString source = SourcePathFromCommandLine(commandLine);
+  if (!source.empty()) {
+    try {
+      source = ExpandShortPath(source);
+    } catch (const std::exception&) {
+      // Start-up never fails on its command line: the path stays as given.
+    }
+    SetText(txtPath0, source);
+  }
+}
+
+void frmMain::ShowIntegrationPromptIfNeeded() {
+  // Unowned, so that the prompt has its own taskbar button while this window is still hidden.
+  ShowIntegrationPromptIfWanted(nullptr);
+}
+
+void frmMain::ShowOptionsDialog() {
+  // The options dialog is added with its window.
+}
+
+void frmMain::ShowAboutBox() {
+  frmAbout about;
+  about.Load(Handle());
+  about.ShowModal(Handle());
+}
+
+void frmMain::Unload() {
+  if (unloaded_) return;
+  if (runActive_) {
+    CancelRequested = true;
+    unloadAfterRun_ = true;
+    return;
+  }
+  unloaded_ = true;
+  Form_Unload();
+  Destroy();
+}
+
+void frmMain::Form_Unload() {
+  WindowMover.SetForm(nullptr);
+  titlePointerCustom_ = false;
+  titleCursor_ = nullptr;
+  ownedTitleCursor_.reset();
+  SetYieldHandler(nullptr);
+  try {
+    SaveOptions();
+  } catch (const platform::SystemError& e) {
+    Box(e.Description(), L"Error", MB_OK | MB_ICONINFORMATION);
+  }
+}
+
+int frmMain::Box(const std::wstring& text, const wchar_t* title, UINT style) {
+  return MessageBoxW(Handle(), text.c_str(), title, style);
+}
+
+void frmMain::OnClick(int row) {
+  switch (row) {
+    case cmdPrint:
+      cmdPrint_Click();
+      break;
+    case cmdCancel:
+      cmdCancel_Click();
+      break;
+    case cmdBrowse0:
+      cmdBrowse_Click(0);
+      break;
+    case cmdBrowse1:
+      cmdBrowse_Click(1);
+      break;
+    case cmdExit:
+      cmdExit_Click();
+      break;
+    case cmdOptions:
+      cmdOptions_Click();
+      break;
+    case lblTitle:
+      lblTitle_Click();
+      break;
+    case optListType0:
+    case optListType1:
+    case optListType2:
+    case optListType3:
+      optListType_Click(kRows[row].index);
+      break;
+    default:
+      break;
+  }
+}
+
+void frmMain::cmdExit_Click() { Unload(); }
+
+void frmMain::cmdOptions_Click() { ShowOptionsDialog(); }
+
+void frmMain::optListType_Click(int index) {
+  CurrentListType = index;
+  AppOptions.PrintListType = static_cast<std::int16_t>(index);
+}
+
+void frmMain::OnMouseDown(int /*button*/, int /*shift*/, float x, float y) {
+  WindowMover.HandleMouseDown(x, y);
+}
+
+void frmMain::OnMouseMove(int /*button*/, int /*shift*/, float x, float y) {
+  WindowMover.HandleMouseMove(x, y);
+}
+
+void frmMain::OnMouseUp(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {
+  WindowMover.HandleMouseUp();
+}
+
+void frmMain::cmdPrint_Click() {
+  const std::wstring source = Text(txtPath0);
+  const std::wstring output = Text(txtPath1);
+  if (source.empty() || output.empty()) {
+    Box(L"Must have a valid Source Path and Output Path", L"Invalid Paths",
+        MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  if (!EndsWithTxt(output)) {
+    Box(L"Must have a valid output path to a '.txt' file", L"Invalid Output",
+        MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  // Checked before the output file is touched, so that a mistyped source costs nothing.
+  if (!platform::FolderExists(source)) {
+    Box(L"Must have a valid Source Path and Output Path", L"Invalid Paths",
+        MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+
+  runActive_ = true;
+  try {
+    SetVisible(lblStatus, true);
+    // The walk keeps the thread busy until its first yield point: paint the notice now.
+    RedrawWindow(Control(lblStatus), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ERASENOW);
+    SetEnabled(cmdCancel, true);
+    SetEnabled(cmdPrint, false);
+    CancelRequested = false;
+    EmptyTextFile(output);
+    yieldTiming.BeginRun();
+    WriteFolderListing(Text(txtPath0), Text(txtPath1), CurrentListType);
+    yieldTiming.EndRun();
+
+    int answer = 0;
+    if (unloadAfterRun_) {
+      // Exit during the run: no closing questions, the window goes.
+    } else if (CancelRequested) {
+      Box(L"Action Canceled. Not all data written to File.", L"Canceled",
+          MB_OK | MB_ICONINFORMATION);
+    } else {
+      answer = Box(L"Print Successful. Do You Wish To View The File?", L"View File?",
+                   MB_YESNO | MB_ICONQUESTION);
+    }
+    if (answer == IDYES) {
+      StartViewer(Text(txtPath1), AppOptions.PrintStyle != 0 ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    }
+  } catch (const platform::SystemError& e) {
+    yieldTiming.EndRun();
+    Box(e.Description(), L"Error", MB_OK | MB_ICONINFORMATION);
+  } catch (const std::exception& e) {
+    yieldTiming.EndRun();
+    Box(platform::FromUtf8(e.what()), L"Error", MB_OK | MB_ICONINFORMATION);
+  }
+  EndRun();
+}
+
+void frmMain::EndRun() {
+  runActive_ = false;
+  if (IsLoaded()) {
+    SetVisible(lblStatus, false);
+    SetEnabled(cmdCancel, false);
+    SetEnabled(cmdPrint, true);
+  }
+  if (unloadAfterRun_) {
+    unloadAfterRun_ = false;
+    Unload();
+  }
+}
+
+void frmMain::cmdCancel_Click() { CancelRequested = true; }
+
+void frmMain::cmdBrowse_Click(int index) {
+  const NativeString folder = BrowseForFolder(Handle(), L"Select a folder", L"Cancel");
+  if (folder == L"Cancel") return;
+  SetText(kPathRows[index], folder);
+  if (index == 1) SetText(txtPath1, Text(txtPath1) + L"\\Quillet List.txt");
+}
+
+bool frmMain::TitleHighlighted() const { return ForeColour(lblTitle) != kTitleNormal; }
+
+void frmMain::OnControlMouseMove(int row, int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {
+  if (row == lblTitle) lblTitle_MouseMove();
+}
+
+HCURSOR frmMain::CursorFor(int row) {
+  return row == lblTitle && titlePointerCustom_ ? titleCursor_ : nullptr;
+}
+
+void frmMain::OnTimer(UINT_PTR id) {
+  if (id == kTitleTimerId) tmrTitle_Timer();
+}
+
+void frmMain::lblTitle_MouseMove() {
+  if (ForeColour(lblTitle) != kTitleNormal) return;
+  SetForeColour(lblTitle, kTitleHighlight);
+  SetUnderline(lblTitle, true);
+  tmrTitle.SetEnabled(true);
+  titlePointerCustom_ = true;
+  if (titleCursor_) SetCursor(titleCursor_);
+}
+
+void frmMain::tmrTitle_Timer() {
+  if (hoverWidth_ == 0) {
+    // The title label's own size, whenever the first tick comes.
+    hoverWidth_ = kRows[lblTitle].width;
+    hoverHeight_ = kRows[lblTitle].height;
+  }
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  // Relative to the title itself (picTitle covers exactly its rectangle once loaded).
+  ScreenToClient(Control(lblTitle), &pointer);
+  const int x = RoundHalfEven(TwipsPerPixelX() * pointer.x);
+  const int y = RoundHalfEven(TwipsPerPixelY() * pointer.y);
+  if (x >= 0 && x <= hoverWidth_ && y >= 0 && y <= hoverHeight_) return;
+  SetForeColour(lblTitle, kTitleNormal);
+  SetUnderline(lblTitle, false);
+  tmrTitle.SetEnabled(false);
+  titlePointerCustom_ = false;
+}
+
+void frmMain::lblTitle_Click() { ShowAboutBox(); }

@@ -1,0 +1,100 @@
+// frmMain: the program's start-up window. Two path boxes, the list type, Write File / Cancel
+// and the title label that behaves like a link. Borderless, cut to an ellipse, dragged by its
+// surface with any mouse button.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "chrome/captionless_window_mover.h"
+#include "platform/window/handles.h"
+#include "platform/window/timer.h"
+#include "platform/window/window.h"
+
+class frmMain : public platform::window::Window {
+ public:
+  // Rows of the layout table, in tab order.
+  enum Row : int {
+    Label1,
+    txtPath0,
+    cmdBrowse0,
+    Label2,
+    txtPath1,
+    cmdBrowse1,
+    fraOptions,
+    cmdPrint,
+    cmdExit,
+    lblTitle,
+    optListType0,
+    optListType1,
+    optListType2,
+    picTitle,
+    lblStatus,
+    optListType3,
+    cmdCancel,
+    cmdOptions,
+  };
+  static constexpr UINT_PTR kTitleTimerId = 1;
+  static constexpr platform::window::Colour kTitleNormal = platform::window::Rgb(0, 255, 255);
+  static constexpr platform::window::Colour kTitleHighlight = platform::window::Rgb(0, 255, 0);
+
+  frmMain();
+  ~frmMain() override;
+
+  // Creates the window, runs the start-up with the program's command-line arguments and
+  // shows it.
+  void Load(std::wstring_view commandLine, int showCommand = SW_SHOWNORMAL);
+  // Exit: saves the options and destroys the window. During a run the run is cancelled
+  // first and the window unloads once the walk has unwound.
+  void Unload();
+
+  std::int32_t ListType() const noexcept { return CurrentListType; }
+  bool RunInProgress() const noexcept { return runActive_; }
+  bool TitleHighlighted() const;
+  HCURSOR TitleCursor() const noexcept { return titleCursor_; }
+  bool TitleTimerEnabled() const noexcept { return tmrTitle.Enabled(); }
+
+ protected:
+  void OnClick(int row) override;
+  void OnMouseDown(int button, int shift, float x, float y) override;
+  void OnMouseMove(int button, int shift, float x, float y) override;
+  void OnMouseUp(int button, int shift, float x, float y) override;
+  void OnControlMouseMove(int row, int button, int shift, float x, float y) override;
+  HCURSOR CursorFor(int row) override;
+  void OnTimer(UINT_PTR id) override;
+  void OnCloseRequest() override { Unload(); }
+
+ private:
+  void Form_Load(std::wstring_view commandLine);
+  void Form_Unload();
+  void cmdExit_Click();
+  void cmdOptions_Click();
+  void optListType_Click(int index);
+  void cmdPrint_Click();
+  void cmdCancel_Click();
+  void cmdBrowse_Click(int index);
+  void lblTitle_MouseMove();
+  void lblTitle_Click();
+  void tmrTitle_Timer();
+
+  // Call points for windows that other parts of the program add: the Explorer-integration
+  // prompt at start-up, the options dialog, the About box.
+  void ShowIntegrationPromptIfNeeded();
+  void ShowOptionsDialog();
+  void ShowAboutBox();
+
+  int Box(const std::wstring& text, const wchar_t* title, UINT style);
+  void EndRun();
+
+  CCaptionlessWindowMover WindowMover;
+  std::int32_t CurrentListType = 2;
+  platform::window::Timer tmrTitle;
+  int hoverWidth_ = 0;
+  int hoverHeight_ = 0;
+  platform::window::UniqueHCursor ownedTitleCursor_;
+  HCURSOR titleCursor_ = nullptr;
+  bool titlePointerCustom_ = false;
+  bool runActive_ = false;
+  bool unloadAfterRun_ = false;
+  bool unloaded_ = false;
+};
