@@ -1,0 +1,236 @@
+// Write File, Cancel and Browse, driven through the real window and its real message boxes.
+#include <shlobj.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "frm_main_fixture.h"
+
+using gui_test::Answer;
+using gui_test::BoxWatcher;
+using gui_test::Press;
+using gui_test::SeenBox;
+using testing_support::ReadLines;
+using testing_support::TempTree;
+
+namespace {
+
+constexpr wchar_t kInvalidPaths[] = L"Must have a valid Source Path and Output Path";
+
+class WriteFileTest : public MainWindowTest {
+ protected:
+  void Fill(const std::wstring& source, const std::wstring& output) {
+    SetWindowTextW(Ctl(frmMain::txtPath0), L"");
+    SetWindowTextW(Ctl(frmMain::txtPath1), L"");
+    gui_test::Type(Ctl(frmMain::txtPath0), source);
+    gui_test::Type(Ctl(frmMain::txtPath1), output);
+  }
+  // Presses Write File and answers the boxes it shows; returns what they showed.
+  std::vector<SeenBox> WriteFile(std::vector<gui_test::BoxAction> answers) {
+    BoxWatcher watcher(std::move(answers));
+    Press(Ctl(frmMain::cmdPrint));
+    return watcher.Seen();
+  }
+  void ExpectIdle() {
+    EXPECT_TRUE(IsWindowEnabled(Ctl(frmMain::cmdPrint)));
+    EXPECT_FALSE(IsWindowEnabled(Ctl(frmMain::cmdCancel)));
+    EXPECT_FALSE(IsWindowVisible(Ctl(frmMain::lblStatus)));
+    EXPECT_FALSE(form.RunInProgress());
+  }
+};
+
+void ExpectInformation(const SeenBox& box, const std::wstring& title, const std::wstring& text) {
+  EXPECT_EQ(title, box.title);
+  EXPECT_EQ(text, box.text);
+  EXPECT_EQ(gui_test::InformationIcon(), box.icon);
+  EXPECT_EQ(std::vector<int>{IDOK}, box.buttons);
+}
+
+}  // namespace
+
+TEST_F(WriteFileTest, SuccessfulRunListsTheTreeAndAsksToView) {
+  TempTree tree;
+  tree.File("Docs/a.txt", "x");
+  tree.File("b.txt", "y");
+  const std::wstring output = tree.Path("out.txt");
+  testing_support::WriteFileBytes(output, "old content\r\n");
+  Store(L"PrintStyle", L"0");
+  Load();
+  Fill(tree.Path("Docs/..").substr(0, tree.Root().size()), output);
+
+  const auto seen = WriteFile({Answer(IDNO)});
+  ASSERT_EQ(1u, seen.size());
+  EXPECT_EQ(L"View File?", seen[0].title);
+  EXPECT_EQ(L"Print Successful. Do You Wish To View The File?", seen[0].text);
+  EXPECT_EQ(gui_test::QuestionIcon(), seen[0].icon);
+  EXPECT_EQ((std::vector<int>{IDYES, IDNO}), seen[0].buttons);
+  // Emptied first; the output file itself lies in the tree and is listed.
+  EXPECT_EQ((std::vector<std::string>{"   Docs", "      a.txt", "   b.txt", "   out.txt"}),
+            ReadLines(output));
+  ExpectIdle();
+}
+
+TEST_F(WriteFileTest, ListTypeChosenInTheWindowIsTheOneUsed) {
+  TempTree tree;
+  tree.File("Docs/a.txt");
+  tree.File("b.txt");
+  TempTree out;
+  Load();
+  gui_test::Press(Ctl(frmMain::optListType0));
+  Fill(tree.Root(), out.Path("folders.txt"));
+  WriteFile({Answer(IDNO)});
+  EXPECT_EQ(std::vector<std::string>{"   Docs"}, ReadLines(out.Path("folders.txt")));
+}
+
+TEST_F(WriteFileTest, PathChecksComeBeforeTheOutputIsTouched) {
+  TempTree tree;
+  const std::wstring output = tree.Path("keep.txt");
+  testing_support::WriteFileBytes(output, "keep\r\n");
+  Load();
+  struct Case {
+    std::wstring source, output, title, text;
+  };
+  const std::wstring invalidOutput = L"Must have a valid output path to a '.txt' file";
+  const Case cases[] = {
+      {L"", output, L"Invalid Paths", kInvalidPaths},
+      {tree.Root(), L"", L"Invalid Paths", kInvalidPaths},
+      {tree.Root(), tree.Path("list.TXT"), L"Invalid Output", invalidOutput},
+      {tree.Root(), L"txt", L"Invalid Output", invalidOutput},
+      // A source folder that does not exist: reported before the output is emptied.
+      {tree.Path("no such folder"), output, L"Invalid Paths", kInvalidPaths},
+  };
+  for (const Case& c : cases) {
+    Fill(c.source, c.output);
+    const auto seen = WriteFile({Answer(IDOK)});
+    ASSERT_EQ(1u, seen.size());
+    ExpectInformation(seen[0], c.title, c.text);
+    ExpectIdle();
+  }
+  EXPECT_EQ(std::vector<std::string>{"keep"}, ReadLines(output));
+}
+
+TEST_F(WriteFileTest, OutputThatCannotBeCreatedIsReportedAsError) {
+  TempTree tree;
+  Load();
+  Fill(tree.Root(), tree.Path("missing folder/out.txt"));
+  const auto seen = WriteFile({Answer(IDOK)});
+  ASSERT_EQ(1u, seen.size());
+  EXPECT_EQ(L"Error", seen[0].title);
+  EXPECT_FALSE(seen[0].text.empty());
+  EXPECT_EQ(gui_test::InformationIcon(), seen[0].icon);
+  ExpectIdle();
+}
+
+namespace {
+
+// A tree big enough that a run takes a good part of a second under Wine.
+void MakeWideTree(const TempTree& tree, int top, int below) {
+  for (int i = 0; i < top; ++i) {
+    const std::string folder = "f" + std::to_string(i);
+    tree.Folder(folder);
+    for (int j = 0; j < below; ++j) tree.Folder(folder + "/s" + std::to_string(j));
+  }
+}
+
+// Clicks a control with the real mouse once `ready` holds, from another thread.
+class DelayedClick {
+ public:
+  DelayedClick(HWND control, std::function<bool()> ready)
+      : thread_([control, ready] {
+          for (int i = 0; i < 2000 && !ready(); ++i) Sleep(1);
+          const RECT rect = gui_test::ScreenRect(control);
+          gui_test::MoveCursor((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+          gui_test::MouseButton(1, true);
+          gui_test::MouseButton(1, false);
+        }) {}
+  ~DelayedClick() { thread_.join(); }
+
+ private:
+  std::thread thread_;
+};
+
+}  // namespace
+
+TEST_F(WriteFileTest, CancelDuringARunStopsTheWalk) {
+  TempTree tree;
+  MakeWideTree(tree, 40, 40);
+  TempTree out;
+  const std::wstring output = out.Path("list.txt");
+  Load();
+  Fill(tree.Root(), output);
+  const HWND cancel = Ctl(frmMain::cmdCancel);
+  std::vector<SeenBox> seen;
+  {
+    DelayedClick click(cancel, [cancel] { return IsWindowEnabled(cancel) != FALSE; });
+    seen = WriteFile({Answer(IDOK)});
+  }
+  ASSERT_EQ(1u, seen.size());
+  ExpectInformation(seen[0], L"Canceled", L"Action Canceled. Not all data written to File.");
+  const auto lines = ReadLines(output);
+  EXPECT_LT(lines.size(), 40u * 41u);
+  ExpectIdle();
+
+  // The next run starts with the flag cleared and runs to its end.
+  seen = WriteFile({Answer(IDNO)});
+  ASSERT_EQ(1u, seen.size());
+  EXPECT_EQ(L"View File?", seen[0].title);
+  EXPECT_EQ(40u * 41u, ReadLines(output).size());
+}
+
+TEST_F(WriteFileTest, ExitDuringARunClosesTheWindowAfterTheWalk) {
+  TempTree tree;
+  MakeWideTree(tree, 40, 40);
+  TempTree out;
+  const std::wstring output = out.Path("list.txt");
+  Load();
+  gui_test::Press(Ctl(frmMain::optListType0));
+  Fill(tree.Root(), output);
+  const HWND cancel = Ctl(frmMain::cmdCancel);
+  std::vector<SeenBox> seen;
+  {
+    DelayedClick click(Ctl(frmMain::cmdExit),
+                       [cancel] { return IsWindowEnabled(cancel) != FALSE; });
+    seen = WriteFile({});
+  }
+  EXPECT_TRUE(seen.empty()) << "no box after an exit during a run";
+  EXPECT_FALSE(form.IsLoaded());
+  EXPECT_LT(ReadLines(output).size(), 40u * 41u);
+  EXPECT_EQ(L"0", Stored(L"PrintListType")) << "options saved at unload";
+}
+
+TEST_F(WriteFileTest, BrowseFillsTheBoxesFromThePicker) {
+  TempTree tree;
+  tree.Folder("Picked");
+  const std::wstring picked = tree.Path("Picked");
+  Load();
+  SetWindowTextW(Ctl(frmMain::txtPath0), L"unchanged");
+  auto choose = [](std::wstring path) {
+    return [path](HWND dialog) {
+      SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
+      Answer(IDOK)(dialog);
+    };
+  };
+  {
+    BoxWatcher watcher({Answer(IDCANCEL)});
+    Press(Ctl(frmMain::cmdBrowse0));
+    ASSERT_EQ(1u, watcher.Seen().size());
+  }
+  EXPECT_EQ(L"unchanged", form.Text(frmMain::txtPath0));
+  {
+    BoxWatcher watcher({choose(picked)});
+    Press(Ctl(frmMain::cmdBrowse0));
+  }
+  EXPECT_EQ(picked, form.Text(frmMain::txtPath0));
+  {
+    BoxWatcher watcher({choose(picked)});
+    Press(Ctl(frmMain::cmdBrowse1));
+  }
+  EXPECT_EQ(picked + L"\\Quillet List.txt", form.Text(frmMain::txtPath1));
+  // A drive comes back with its backslash; the output side then holds two in a row.
+  {
+    BoxWatcher watcher({choose(L"C:\\")});
+    Press(Ctl(frmMain::cmdBrowse1));
+  }
+  EXPECT_EQ(L"C:\\\\Quillet List.txt", form.Text(frmMain::txtPath1));
+}
