@@ -181,9 +181,9 @@ TEST(ProgramIcon, HoldsSixteenColour32And16PixelImages) {
     ids.insert(id);
     std::string_view image = ResourceBytes(MAKEINTRESOURCEW(id), RT_ICON);
     ASSERT_FALSE(image.empty());
-    HICON icon = CreateIconFromResourceEx(
-        reinterpret_cast<PBYTE>(const_cast<char*>(image.data())),
-        static_cast<DWORD>(image.size()), TRUE, 0x00030000, 0, 0, LR_DEFAULTCOLOR);
+    HICON icon = CreateIconFromResourceEx(reinterpret_cast<PBYTE>(const_cast<char*>(image.data())),
+                                          static_cast<DWORD>(image.size()), TRUE, 0x00030000, 0, 0,
+                                          LR_DEFAULTCOLOR);
     ASSERT_NE(icon, nullptr);
     {
       IconInfo info(icon);
@@ -245,8 +245,8 @@ TEST(VersionResource, ReportsTheProjectVersion) {
   EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
   EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
 
-  std::wstring expected = std::to_wstring(kMajor) + L"." + std::to_wstring(kMinor) + L"." +
-                          std::to_wstring(kRevision);
+  std::wstring expected =
+      std::to_wstring(kMajor) + L"." + std::to_wstring(kMinor) + L"." + std::to_wstring(kRevision);
   EXPECT_EQ(VersionString(block, L"FileVersion"), expected);
   EXPECT_EQ(VersionString(block, L"ProductVersion"), expected);
   EXPECT_EQ(VersionString(block, L"ProductName"), L"Quillet");
@@ -261,8 +261,7 @@ TEST(VersionResource, ReportsTheProjectVersion) {
 }
 
 TEST(Manifest, AsksForCommonControls6SystemDpiAwarenessAndNoElevation) {
-  std::string_view manifest =
-      ResourceBytes(MAKEINTRESOURCEW(1), RT_MANIFEST);
+  std::string_view manifest = ResourceBytes(MAKEINTRESOURCEW(1), RT_MANIFEST);
   ASSERT_FALSE(manifest.empty()) << "RT_MANIFEST 1 is missing";
   std::string text(manifest);
   EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
