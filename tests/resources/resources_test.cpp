@@ -183,7 +183,6 @@ TEST(ProgramIcon, HoldsSixteenColour32And16PixelImages) {
   }
   EXPECT_EQ(ids.size(), 2u) << "each size must have its own image";
 }
-}
 
 std::wstring VersionString(const std::vector<BYTE>& block, const wchar_t* name) {
   wchar_t* text = nullptr;
