@@ -29,6 +29,9 @@ if [ ! -f "$prefix/.quillet-ready" ]; then
       wineserver -p60 </dev/null >/dev/null 2>&1 9>&- || true
       wine wineboot -i </dev/null >/dev/null 2>&1 9>&-
       wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 9>&-
+      # The desktop process wineboot started still has no display driver: start afresh.
+      wineserver -k </dev/null >/dev/null 2>&1 9>&- || true
+      wineserver -w </dev/null >/dev/null 2>&1 9>&- || true
       touch "$prefix/.quillet-ready"
     fi
   ) 9>"$prefix.lock"
@@ -36,4 +39,8 @@ fi
 
 # A persistent server, detached from our output, so that each test ends as soon as it exits.
 wineserver -p60 </dev/null >/dev/null 2>&1 || true
+# Wine's background processes (services, device manager) start with a new server's first
+# client and keep its output open until the server ends: let a detached client start them,
+# or CTest waits about 60 s after the test whose run began a new server.
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 exec wine "$@"
