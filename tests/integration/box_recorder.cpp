@@ -4,7 +4,6 @@ namespace integration_test {
 
 namespace {
 
-BoxRecorder* active = nullptr;
 std::vector<RecordedBox>* activeSeen = nullptr;
 
 std::wstring TextOf(HWND hwnd) {
@@ -16,14 +15,12 @@ std::wstring TextOf(HWND hwnd) {
 }  // namespace
 
 BoxRecorder::BoxRecorder() {
-  active = this;
   activeSeen = &seen_;
   hook_ = SetWindowsHookExW(WH_CBT, &BoxRecorder::Hook, nullptr, GetCurrentThreadId());
 }
 
 BoxRecorder::~BoxRecorder() {
   if (hook_) UnhookWindowsHookEx(hook_);
-  active = nullptr;
   activeSeen = nullptr;
 }
 
