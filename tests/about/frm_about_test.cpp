@@ -1,0 +1,512 @@
+// The About box as a real window under Wine: its layout and load, the hover links driven by
+// the real cursor, the launches, closing by keyboard and dragging.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "about/developer_info.h"
+#include "about/frm_about.h"
+#include "app/frm_main_fixture.h"
+#include "gui_test_support.h"
+#include "platform/window/twips.h"
+#include "quillet_version.h"
+#include "shell_recorder.h"
+
+inline bool operator==(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+inline void PrintTo(const RECT& r, std::ostream* out) {
+  *out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
+
+using gui_test::MouseButton;
+using gui_test::MoveCursor;
+using gui_test::PumpFor;
+using gui_test::PumpUntil;
+
+namespace {
+
+std::wstring Caption(HWND hwnd) {
+  wchar_t text[512] = {};
+  GetWindowTextW(hwnd, text, 512);
+  return text;
+}
+
+// A control's rectangle in its window's client pixels.
+RECT ClientRectOf(HWND parent, HWND control) {
+  RECT rect = gui_test::ScreenRect(control);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+POINT ScreenPoint(HWND window, int x, int y) {
+  POINT point{x, y};
+  ClientToScreen(window, &point);
+  return point;
+}
+
+void MoveTo(POINT point) { MoveCursor(point.x, point.y); }
+
+// Away from every window of the test: the screen's corner lies outside the ellipse.
+void ParkCursor() { MoveCursor(0, 0); }
+
+class AboutBoxTest : public ::testing::Test {
+ protected:
+  AboutBoxTest() { ParkCursor(); }
+  ~AboutBoxTest() override {
+    about.Destroy();
+    frmAbout::ReplaceCursorLoader(nullptr);
+    ParkCursor();
+    PumpFor(0);
+  }
+
+  void Load(HWND owner = nullptr) {
+    about.Load(owner);
+    about.Show();
+    SetForegroundWindow(about.Handle());
+    PumpFor(0);
+  }
+  HWND Ctl(frmAbout::Row row) const { return about.Control(row); }
+  // Centre of a control, on the screen.
+  POINT CentreOf(frmAbout::Row row) const {
+    const RECT rect = gui_test::ScreenRect(Ctl(row));
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  }
+  // A point of the teal background, clear of every control (client pixels at 96 DPI).
+  POINT Background() const { return ScreenPoint(about.Handle(), 40, 136); }
+
+  bool HighlightedSoon(frmAbout::Link link, bool highlighted, int timeoutMs = 400) {
+    return PumpUntil([&] { return about.LinkHighlighted(link) == highlighted; }, timeoutMs);
+  }
+
+  void ExpectResting(frmAbout::Link link, frmAbout::Row label) {
+    EXPECT_EQ(frmAbout::kLinkResting, about.ForeColour(label));
+    EXPECT_FALSE(about.Underlined(label));
+    EXPECT_FALSE(about.LinkTimerEnabled(link));
+    EXPECT_EQ(frmAbout::kDefaultPointer, about.MousePointer(link));
+  }
+  void ExpectHighlighted(frmAbout::Link link, frmAbout::Row label) {
+    EXPECT_EQ(frmAbout::kLinkHighlighted, about.ForeColour(label));
+    EXPECT_TRUE(about.Underlined(label));
+    EXPECT_TRUE(about.LinkTimerEnabled(link));
+    EXPECT_EQ(frmAbout::kCustomPointer, about.MousePointer(link));
+  }
+
+  ShellRecorder shell;
+  frmAbout about;
+};
+
+struct LinkCase {
+  frmAbout::Link link;
+  frmAbout::Row label;
+  frmAbout::Row hitRect;
+};
+constexpr LinkCase kLinkCases[] = {
+    {frmAbout::kEmailLink, frmAbout::lblEmail, frmAbout::picEmail},
+    {frmAbout::kWebLink, frmAbout::lblWebAddress, frmAbout::picWebSite},
+};
+
+TEST_F(AboutBoxTest, LoadsShapedCaptionedAndWithItsHitRectanglesOnTheLinks) {
+  Load();
+  ASSERT_EQ(15.0, platform::window::TwipsPerPixelX()) << "this suite runs at 96 DPI";
+  const HWND hwnd = about.Handle();
+  EXPECT_EQ(L"About", Caption(hwnd));
+  EXPECT_FALSE(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CAPTION);
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  EXPECT_EQ(403, client.right);
+  EXPECT_EQ(272, client.bottom);
+
+  // Cut to the inscribed ellipse: the centre is in, the corners are out.
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(ERROR, GetWindowRgn(hwnd, region));
+  EXPECT_TRUE(PtInRegion(region, 201, 136));
+  EXPECT_TRUE(PtInRegion(region, 2, 136));
+  EXPECT_FALSE(PtInRegion(region, 3, 3));
+  EXPECT_FALSE(PtInRegion(region, 399, 268));
+  DeleteObject(region);
+
+  const std::wstring version = L"Version " + std::to_wstring(QUILLET_VERSION_MAJOR) + L"." +
+                               std::to_wstring(QUILLET_VERSION_MINOR) + L"." +
+                               std::to_wstring(QUILLET_VERSION_REVISION);
+  EXPECT_EQ(L"Quillet", Caption(Ctl(frmAbout::lblLabel0)));
+  EXPECT_EQ(version, Caption(Ctl(frmAbout::lblLabel1)));
+  EXPECT_EQ(std::wstring(L"Delveloper:  ") + kDeveloperName, Caption(Ctl(frmAbout::lblLabel2)));
+  EXPECT_EQ(kDeveloperEmail, Caption(Ctl(frmAbout::lblEmail)));
+  EXPECT_EQ(kDeveloperWebPage, Caption(Ctl(frmAbout::lblWebAddress)));
+  EXPECT_EQ(L"&O.k.", Caption(Ctl(frmAbout::cmdOk)));
+  EXPECT_EQ(
+      L"Please report any bugs or additional features that you think should be included with "
+      L"this program and I shall do my best.  Thank you for using my program.",
+      Caption(Ctl(frmAbout::lblLabel3)));
+  // Twips / 15: lblEmail 1320, 1560, 3015, 375 and lblWebAddress 960, 1920, 4095, 375.
+  const RECT email = ClientRectOf(hwnd, Ctl(frmAbout::lblEmail));
+  const RECT web = ClientRectOf(hwnd, Ctl(frmAbout::lblWebAddress));
+  EXPECT_EQ((RECT{88, 104, 88 + 201, 104 + 25}), email);
+  EXPECT_EQ((RECT{64, 128, 64 + 273, 128 + 25}), web);
+  for (const LinkCase& c : kLinkCases) {
+    EXPECT_EQ(ClientRectOf(hwnd, Ctl(c.label)), ClientRectOf(hwnd, Ctl(c.hitRect)));
+    EXPECT_FALSE(IsWindowVisible(Ctl(c.hitRect)));
+    ExpectResting(c.link, c.label);
+    EXPECT_NE(nullptr, about.MouseIcon(c.link));
+  }
+  for (int step = frmAbout::kShapeStep; step <= frmAbout::kWebIconStep; ++step) {
+    EXPECT_FALSE(about.LoadStepFailed(static_cast<frmAbout::LoadStep>(step))) << step;
+  }
+  EXPECT_EQ(Ctl(frmAbout::cmdOk), GetFocus()) << "the labels take no focus";
+}
+
+TEST_F(AboutBoxTest, LinksCarryTheirToolTips) {
+  Load();
+  const HWND tips = about.ToolTips();
+  ASSERT_NE(nullptr, tips);
+  EXPECT_EQ(2, SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0));
+  const struct {
+    frmAbout::Row row;
+    const wchar_t* text;
+  } expected[] = {{frmAbout::lblEmail, L"Click Here To E-Mail"},
+                  {frmAbout::lblWebAddress, L"Click Here To Go To Webpage"}};
+  for (const auto& e : expected) {
+    wchar_t text[80] = {};
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = about.Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(Ctl(e.row));
+    tool.lpszText = text;
+    SendMessageW(tips, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ(e.text, text);
+  }
+}
+
+TEST_F(AboutBoxTest, OpensCentredOverItsOwner) {
+  const HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 50, 40, 500,
+                                     360, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(nullptr, owner);
+  Load(owner);
+  const RECT rect = gui_test::ScreenRect(about.Handle());
+  EXPECT_EQ(50 + (500 - 403) / 2, rect.left);
+  EXPECT_EQ(40 + (360 - 272) / 2, rect.top);
+  EXPECT_EQ(owner, GetWindow(about.Handle(), GW_OWNER));
+  about.Destroy();
+  DestroyWindow(owner);
+}
+
+TEST_F(AboutBoxTest, PointerOnALinkHighlightsItAndLeavingEndsItWithinATick) {
+  Load();
+  for (const LinkCase& c : kLinkCases) {
+    SCOPED_TRACE(c.link);
+    MoveTo(CentreOf(c.label));
+    ASSERT_TRUE(HighlightedSoon(c.link, true));
+    ExpectHighlighted(c.link, c.label);
+    EXPECT_EQ(about.MouseIcon(c.link), GetCursor()) << "the hand pointer shows";
+    // The timer's ticks leave it alone while the pointer stays on the link.
+    PumpFor(150);
+    ExpectHighlighted(c.link, c.label);
+
+    MoveTo(Background());
+    ASSERT_TRUE(HighlightedSoon(c.link, false, 200));
+    ExpectResting(c.link, c.label);
+    EXPECT_NE(about.MouseIcon(c.link), GetCursor());
+  }
+}
+
+TEST_F(AboutBoxTest, RightAndBottomEdgesOfAHitRectangleStillCountAsOnTheLink) {
+  Load();
+  for (const LinkCase& c : kLinkCases) {
+    SCOPED_TRACE(c.link);
+    const HWND hit = Ctl(c.hitRect);
+    RECT size{};
+    GetClientRect(hit, &size);  // W x H in pixels: x = W, y = H in twips at 15 per pixel
+    MoveTo(CentreOf(c.label));
+    ASSERT_TRUE(HighlightedSoon(c.link, true));
+
+    MoveTo(ScreenPoint(hit, size.right, size.bottom));
+    PumpFor(150);
+    EXPECT_TRUE(about.LinkHighlighted(c.link)) << "x = W, y = H";
+
+    MoveTo(ScreenPoint(hit, size.right + 1, size.bottom));
+    EXPECT_TRUE(HighlightedSoon(c.link, false, 200)) << "one pixel right of the edge";
+
+    MoveTo(CentreOf(c.label));
+    ASSERT_TRUE(HighlightedSoon(c.link, true));
+    MoveTo(ScreenPoint(hit, size.right / 2, size.bottom + 1));
+    EXPECT_TRUE(HighlightedSoon(c.link, false, 200)) << "one pixel below the edge";
+    MoveTo(Background());
+    PumpUntil([&] { return !about.LinkHighlighted(frmAbout::kWebLink); }, 200);
+  }
+}
+
+TEST_F(AboutBoxTest, MovingStraightFromOneLinkToTheOtherHandsTheHighlightOver) {
+  Load();
+  MoveTo(CentreOf(frmAbout::lblEmail));
+  ASSERT_TRUE(HighlightedSoon(frmAbout::kEmailLink, true));
+  MoveTo(CentreOf(frmAbout::lblWebAddress));
+  ASSERT_TRUE(HighlightedSoon(frmAbout::kWebLink, true, 100)) << "at once";
+  ExpectHighlighted(frmAbout::kWebLink, frmAbout::lblWebAddress);
+  // The e-mail link ends at its own next tick, tested against its own rectangle.
+  ASSERT_TRUE(HighlightedSoon(frmAbout::kEmailLink, false, 200));
+  ExpectResting(frmAbout::kEmailLink, frmAbout::lblEmail);
+  // The web link's rectangle runs past the e-mail link's width: 4000 of its 4095 twips.
+  MoveTo(ScreenPoint(Ctl(frmAbout::picWebSite), 4000 / 15, 12));
+  PumpFor(150);
+  ExpectHighlighted(frmAbout::kWebLink, frmAbout::lblWebAddress);
+  EXPECT_FALSE(about.LinkHighlighted(frmAbout::kEmailLink));
+}
+
+TEST_F(AboutBoxTest, EnterAndEscapeCloseTheBoxAndUnloadReleasesItsParts) {
+  for (const WORD key : {WORD{VK_RETURN}, WORD{VK_ESCAPE}}) {
+    SCOPED_TRACE(key);
+    Load();
+    ASSERT_EQ(about.Handle(), GetForegroundWindow());
+    ASSERT_NE(nullptr, about.Mover().Form());
+    gui_test::KeyPress(key);
+    EXPECT_TRUE(PumpUntil([&] { return !about.IsLoaded(); }, 500));
+    EXPECT_EQ(nullptr, about.Mover().Form());
+    EXPECT_EQ(nullptr, about.MouseIcon(frmAbout::kEmailLink));
+    EXPECT_EQ(nullptr, about.MouseIcon(frmAbout::kWebLink));
+  }
+}
+
+TEST_F(AboutBoxTest, DragsFromTheBackgroundAndStaticLabelsButNotFromLinksOrTheButton) {
+  Load();
+  const auto dragMoves = [&](POINT from) {
+    const RECT before = gui_test::ScreenRect(about.Handle());
+    MoveTo(from);
+    PumpFor(20);
+    MouseButton(1, true);
+    PumpFor(20);
+    // Far enough down to leave the button, so that releasing there is no click.
+    MoveCursor(from.x + 12, from.y + 20);
+    PumpFor(20);
+    MouseButton(1, false);
+    PumpFor(20);
+    const RECT after = gui_test::ScreenRect(about.Handle());
+    return after.left - before.left == 12 && after.top - before.top == 20;
+  };
+  EXPECT_TRUE(dragMoves(Background()));
+  EXPECT_TRUE(dragMoves(CentreOf(frmAbout::lblLabel0)));
+  EXPECT_TRUE(dragMoves(CentreOf(frmAbout::lblLabel3)));
+  EXPECT_FALSE(about.Mover().Dragging());
+  EXPECT_EQ(nullptr, GetCapture());
+
+  EXPECT_FALSE(dragMoves(CentreOf(frmAbout::lblEmail)));
+  EXPECT_FALSE(dragMoves(CentreOf(frmAbout::lblWebAddress)));
+  EXPECT_FALSE(dragMoves(CentreOf(frmAbout::cmdOk)));
+  EXPECT_TRUE(about.IsLoaded()) << "a press that leaves the button does not click it";
+}
+
+TEST_F(AboutBoxTest, EmailLinkStartsAMessageWithTheFixedSubjectUnescaped) {
+  Load();
+  const auto click = [&](frmAbout::Row row) {
+    MoveTo(CentreOf(row));
+    MouseButton(1, true);
+    MouseButton(1, false);
+    PumpFor(30);
+  };
+  click(frmAbout::lblEmail);
+  SetWindowTextW(Ctl(frmAbout::lblEmail), L"");
+  // Past the double-click time, or the second press would be a double click.
+  PumpFor(static_cast<int>(GetDoubleClickTime()) + 50);
+  click(frmAbout::lblEmail);
+  ASSERT_EQ(2u, ShellRecorder::calls.size());
+  EXPECT_EQ(std::wstring(L"mailto:") + kDeveloperEmail + L"?Subject=RE: Skerry",
+            ShellRecorder::calls[0].file);
+  EXPECT_EQ(L"mailto:?Subject=RE: Skerry", ShellRecorder::calls[1].file);
+  for (const ShellCall& call : ShellRecorder::calls) {
+    EXPECT_EQ(about.Handle(), call.owner);
+    EXPECT_EQ(L"open", call.operation);
+    EXPECT_FALSE(call.hasParameters);
+    EXPECT_FALSE(call.hasDirectory);
+    EXPECT_EQ(SW_SHOWNORMAL, call.showCommand);
+  }
+}
+
+TEST_F(AboutBoxTest, WebLinkOpensTheStoredAddressInANormalWindowAndFailuresStayQuiet) {
+  Load();
+  // A launch the shell cannot carry out (no handler registered) shows nothing.
+  ShellRecorder::status = SE_ERR_NOASSOC;
+  SetWindowTextW(Ctl(frmAbout::lblWebAddress), L"www.example.org/elsewhere/");
+  gui_test::BoxWatcher boxes({});
+  MoveTo(CentreOf(frmAbout::lblWebAddress));
+  MouseButton(1, true);
+  MouseButton(1, false);
+  PumpFor(100);
+  ASSERT_EQ(1u, ShellRecorder::calls.size());
+  const ShellCall& call = ShellRecorder::calls[0];
+  EXPECT_EQ(kDeveloperWebPage, call.file) << "the stored address, not the caption";
+  EXPECT_EQ(nullptr, call.owner);
+  EXPECT_EQ(L"open", call.operation);
+  EXPECT_EQ(SW_SHOWNORMAL, call.showCommand);
+  EXPECT_TRUE(boxes.Seen().empty());
+  EXPECT_TRUE(about.IsLoaded());
+}
+
+TEST_F(AboutBoxTest, WebLinkReportsError999InABoxWhenTheShellCannotBeCalled) {
+  Load();
+  ReplaceShellExecuteEntry(nullptr);
+  gui_test::BoxWatcher boxes({gui_test::Answer(IDOK)});
+  MoveTo(CentreOf(frmAbout::lblWebAddress));
+  MouseButton(1, true);
+  MouseButton(1, false);
+  ASSERT_TRUE(PumpUntil([&] { return !boxes.Seen().empty(); }, 1000));
+  PumpFor(50);
+  const gui_test::SeenBox box = boxes.Seen().front();
+  EXPECT_EQ(L"Error: 999. Could Not Open Webpage.", box.text);
+  EXPECT_EQ(L"About", box.title);
+  EXPECT_TRUE(about.IsLoaded()) << "the box stays usable";
+}
+
+// Fails the first load of the hand pointer, as a missing cursor resource would.
+HCURSOR FailFirstCursorLoad(int resourceId) {
+  static int calls = 0;
+  if (calls++ == 0) {
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return nullptr;
+  }
+  return static_cast<HCURSOR>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
+                                         IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
+}
+
+TEST_F(AboutBoxTest, AFailingLoadStepSkipsOnlyItself) {
+  frmAbout::ReplaceCursorLoader(&FailFirstCursorLoad);
+  Load();
+  EXPECT_TRUE(about.LoadStepFailed(frmAbout::kEmailIconStep));
+  for (const frmAbout::LoadStep step :
+       {frmAbout::kShapeStep, frmAbout::kMoverStep, frmAbout::kVersionStep,
+        frmAbout::kEmailHitRectStep, frmAbout::kWebHitRectStep, frmAbout::kWebIconStep}) {
+    EXPECT_FALSE(about.LoadStepFailed(step)) << step;
+  }
+  EXPECT_EQ(nullptr, about.MouseIcon(frmAbout::kEmailLink));
+  EXPECT_NE(nullptr, about.MouseIcon(frmAbout::kWebLink));
+  EXPECT_NE(L"Version ", Caption(Ctl(frmAbout::lblLabel1)));
+  EXPECT_EQ(ClientRectOf(about.Handle(), Ctl(frmAbout::lblWebAddress)),
+            ClientRectOf(about.Handle(), Ctl(frmAbout::picWebSite)));
+  // The e-mail link still lights up, with the default pointer.
+  MoveTo(CentreOf(frmAbout::lblEmail));
+  ASSERT_TRUE(HighlightedSoon(frmAbout::kEmailLink, true));
+  EXPECT_EQ(LoadCursorW(nullptr, IDC_ARROW), GetCursor());
+}
+
+// 32-bit top-down BMP of what the window and its controls painted, white outside the window's
+// region, for people to look at.
+bool SaveWindowBitmap(HWND hwnd, const char* path) {
+  RECT rect{};
+  GetClientRect(hwnd, &rect);
+  const int width = rect.right;
+  const int height = rect.bottom;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC windowDc = GetDC(hwnd);
+  HDC memory = CreateCompatibleDC(windowDc);
+  HBITMAP bitmap = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!memory || !bitmap) {
+    ReleaseDC(hwnd, windowDc);
+    return false;
+  }
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  // The window's surface holds what its controls painted as well.
+  const bool copied = BitBlt(memory, 0, 0, width, height, windowDc, 0, 0, SRCCOPY) != FALSE;
+  ReleaseDC(hwnd, windowDc);
+  GdiFlush();
+  // Opaque everywhere (GDI leaves the alpha bytes 0, which viewers take as transparent).
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  const bool shaped = GetWindowRgn(hwnd, region) != ERROR;
+  auto* pixels = static_cast<DWORD*>(bits);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      DWORD& pixel = pixels[y * width + x];
+      pixel = shaped && !PtInRegion(region, x, y) ? 0xFFFFFFFF : pixel | 0xFF000000;
+    }
+  }
+  DeleteObject(region);
+  const DWORD imageSize = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 4;
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfSize = file.bfOffBits + imageSize;
+  bool written = false;
+  if (copied) {
+    if (std::FILE* out = std::fopen(path, "wb")) {
+      written = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+                std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+                std::fwrite(bits, imageSize, 1, out) == 1;
+      written = std::fclose(out) == 0 && written;
+    }
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  return written;
+}
+
+TEST_F(AboutBoxTest, LeavesAScreenshotBitmap) {
+  Load();
+  MoveTo(CentreOf(frmAbout::lblWebAddress));
+  ASSERT_TRUE(HighlightedSoon(frmAbout::kWebLink, true));
+  RedrawWindow(about.Handle(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  PumpFor(20);
+  ASSERT_TRUE(SaveWindowBitmap(about.Handle(), "about_box.bmp"));
+  // Teal where the background shows, in the middle of the ellipse's left part.
+  HDC dc = GetDC(about.Handle());
+  EXPECT_EQ(RGB(0, 128, 128), GetPixel(dc, 40, 136));
+  ReleaseDC(about.Handle(), dc);
+}
+
+// The main window's title opens the box modally; the main window takes no input meanwhile.
+class TitleClickTest : public MainWindowTest {
+ protected:
+  static void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND box = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM found) -> BOOL {
+          if (IsWindowVisible(hwnd) && Caption(hwnd) == L"About") {
+            *reinterpret_cast<HWND*>(found) = hwnd;
+            return FALSE;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&box));
+    seenBox = box;
+    if (box) {
+      ownerEnabledWhileOpen = IsWindowEnabled(GetWindow(box, GW_OWNER)) != FALSE;
+      gui_test::KeyPress(VK_ESCAPE);
+    }
+  }
+  inline static HWND seenBox = nullptr;
+  inline static bool ownerEnabledWhileOpen = true;
+};
+
+TEST_F(TitleClickTest, ClickOnTheTitleShowsTheAboutBoxModally) {
+  Load();
+  ShellRecorder shell;
+  seenBox = nullptr;
+  SetTimer(nullptr, 0, 200, &CloseAboutBox);
+  const RECT title = gui_test::ScreenRect(Ctl(frmMain::lblTitle));
+  MoveCursor((title.left + title.right) / 2, (title.top + title.bottom) / 2);
+  MouseButton(1, true);
+  MouseButton(1, false);
+  ASSERT_TRUE(PumpUntil([] { return seenBox != nullptr; }, 2000));
+  EXPECT_FALSE(ownerEnabledWhileOpen);
+  EXPECT_TRUE(PumpUntil([] { return !IsWindow(seenBox); }, 1000));
+  EXPECT_TRUE(IsWindowEnabled(form.Handle()));
+  ParkCursor();
+}
+
+}  // namespace
