@@ -38,9 +38,11 @@ if [ ! -f "$prefix/.quillet-ready" ]; then
 fi
 
 # A persistent server, detached from our output, so that each test ends as soon as it exits.
-wineserver -p60 </dev/null >/dev/null 2>&1 || true
-# Wine's background processes (services, device manager) start with a new server's first
-# client and keep its output open until the server ends: let a detached client start them,
-# or CTest waits about 60 s after the test whose run began a new server.
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+# wineserver exits 0 when it started a new server and non-zero when one is already running.
+if wineserver -p60 </dev/null >/dev/null 2>&1; then
+  # Wine's background processes (services, device manager) start with a new server's first
+  # client and keep its output open until the server ends: let a detached client start them,
+  # or CTest waits about 60 s after the test whose run began a new server.
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+fi
 exec wine "$@"
