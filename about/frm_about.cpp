@@ -38,6 +38,10 @@ constexpr std::array<wchar_t, N + M - 1> Join(const wchar_t (&first)[N],
 }
 constexpr auto kDeveloperLine = Join(L"Delveloper:  ", kDeveloperName);
 
+constexpr wchar_t kNote[] =
+    L"Please report any bugs or additional features that you think should be included with "
+    L"this program and I shall do my best.  Thank you for using my program.";
+
 constexpr ControlRow kRows[] = {
     {.name = L"lblLabel",
      .index = 0,
@@ -83,9 +87,7 @@ constexpr ControlRow kRows[] = {
     {.name = L"lblLabel",
      .index = 3,
      .kind = ControlKind::Label,
-     .caption = L"Please report any bugs or additional features that you think should be "
-                L"included with this program and I shall do my best.  Thank you for using my "
-                L"program.",
+     .caption = kNote,
      .left = 1080,
      .top = 2520,
      .width = 4215,
