@@ -61,6 +61,7 @@ TEST(OpenWebPageTest, RealShellReportsAMissingTargetAsAFailureStatus) {
   const auto direct = static_cast<std::int32_t>(reinterpret_cast<INT_PTR>(
       ShellExecuteW(nullptr, L"open", missing.c_str(), nullptr, nullptr, SW_SHOWNORMAL)));
   const std::int32_t status = OpenWebPage(missing, SW_SHOWNORMAL);
+  RecordProperty("shell_status", status);
   EXPECT_LE(status, 32);
   EXPECT_GE(status, 0);
   EXPECT_EQ(direct, status);
