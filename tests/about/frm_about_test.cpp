@@ -14,11 +14,16 @@
 
 #include "about/developer_info.h"
 #include "about/frm_about.h"
-#include "app/frm_main_fixture.h"
+#include "app/frm_main.h"
 #include "gui_test_support.h"
+#include "listing/app_options.h"
+#include "listing/folder_listing.h"
+#include "platform/settings_store.h"
 #include "platform/window/twips.h"
 #include "quillet_version.h"
 #include "shell_recorder.h"
+#include "support/settings_sandbox.h"
+#include "support/temp_tree.h"
 
 inline bool operator==(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
@@ -437,8 +442,18 @@ TEST_F(AboutBoxTest, LeavesAScreenshotBitmap) {
 }
 
 // The main window's title opens the box modally; the main window takes no input meanwhile.
-class TitleClickTest : public MainWindowTest {
+// The main window runs over a private settings store that keeps its start-up prompt away.
+// (Not the main window's own fixture: the desktop keeper it starts holds CTest's output open
+// for a minute after the last test.)
+class TitleClickTest : public ::testing::Test {
  protected:
+  TitleClickTest() {
+    testing_support::ResetListingState();
+    AppOptions = {};
+    platform::WriteSetting(OptionsApplicationName(), L"Options", L"DontBother", L"True");
+  }
+  ~TitleClickTest() override { testing_support::ResetListingState(); }
+
   static void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     HWND box = nullptr;
@@ -460,14 +475,17 @@ class TitleClickTest : public MainWindowTest {
   }
   inline static HWND seenBox = nullptr;
   inline static bool ownerEnabledWhileOpen = true;
+  testing_support::SettingsSandbox sandbox;
+  frmMain form;
 };
 
 TEST_F(TitleClickTest, ClickOnTheTitleShowsTheAboutBoxModally) {
-  Load();
+  form.Load(L"");
+  SetForegroundWindow(form.Handle());
   ShellRecorder shell;
   seenBox = nullptr;
   SetTimer(nullptr, 0, 200, &CloseAboutBox);
-  const RECT title = gui_test::ScreenRect(Ctl(frmMain::lblTitle));
+  const RECT title = gui_test::ScreenRect(form.Control(frmMain::lblTitle));
   MoveCursor((title.left + title.right) / 2, (title.top + title.bottom) / 2);
   MouseButton(1, true);
   MouseButton(1, false);
