@@ -9,6 +9,7 @@
 #include "app/command_line.h"
 #include "chrome/form_functions.h"
 #include "integration/frm_integrate.h"
+#include "integration/frm_options.h"
 #include "listing/app_options.h"
 #include "listing/browse_for_folder.h"
 #include "listing/expand_short_path.h"
@@ -376,7 +377,9 @@ void frmMain::ShowIntegrationPromptIfNeeded() {
 }
 
 void frmMain::ShowOptionsDialog() {
-  // The options dialog is added with its window.
+  frmOptions options(Control(txtPath1));
+  options.Load(Handle());
+  options.ShowModal(Handle());
 }
 
 void frmMain::ShowAboutBox() {

@@ -102,13 +102,8 @@ void frmIntegrate::cmdYes_Click() {
   const bool added = AddExplorerIntegration();
   // The check box is not read here: DontBother keeps its value.
   AppOptions.Registered = added;
-  if (!added) {
-    // Registered stays False, so the prompt comes back at the next start.
-    MessageBoxW(Handle(),
-                L"The \"Print Directory\" command could not be added to the folder menu of "
-                L"Windows Explorer.  You will be asked again the next time Quillet starts.",
-                kCaption, MB_OK | MB_ICONINFORMATION);
-  }
+  // Registered stays False, so the prompt comes back at the next start.
+  if (!added) ShowIntegrationFailedBox(Handle());
   SaveOptionsReported();
   Destroy();
 }
@@ -129,6 +124,13 @@ void frmIntegrate::SaveOptionsReported() {
     const std::wstring text = L"Error: " + std::to_wstring(e.Number()) + L". " + e.Description();
     MessageBoxW(Handle(), text.c_str(), kCaption, MB_OK | MB_ICONINFORMATION);
   }
+}
+
+void ShowIntegrationFailedBox(HWND owner) {
+  MessageBoxW(owner,
+              L"The \"Print Directory\" command could not be added to the folder menu of "
+              L"Windows Explorer.  You will be asked again the next time Quillet starts.",
+              frmIntegrate::kCaption, MB_OK | MB_ICONINFORMATION);
 }
 
 void ShowIntegrationPromptIfWanted(HWND owner) {

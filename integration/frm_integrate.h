@@ -30,3 +30,6 @@ class frmIntegrate : public platform::window::Window {
 // Shows the prompt modally when the options record asks for it (neither Registered nor
 // DontBother set); returns at once otherwise.
 void ShowIntegrationPromptIfWanted(HWND owner);
+
+// Tells the user that AddExplorerIntegration could not put the folder command in place.
+void ShowIntegrationFailedBox(HWND owner);

@@ -1,0 +1,138 @@
+#include "png_file.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+#include "platform/window/handles.h"
+
+namespace options_test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct MemoryDcDeleter {
+  void operator()(HDC dc) const noexcept { DeleteDC(dc); }
+};
+using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
+
+std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0) {
+  crc = ~crc;
+  for (std::size_t i = 0; i < size; ++i) {
+    crc ^= data[i];
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+void PutBigEndian(Bytes& out, std::uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8)
+    out.push_back(static_cast<std::uint8_t>(value >> shift));
+}
+
+void PutChunk(Bytes& out, std::string_view type, const Bytes& data) {
+  PutBigEndian(out, static_cast<std::uint32_t>(data.size()));
+  const std::size_t start = out.size();
+  out.insert(out.end(), type.begin(), type.end());
+  out.insert(out.end(), data.begin(), data.end());
+  PutBigEndian(out, Crc32(out.data() + start, out.size() - start));
+}
+
+// A zlib stream of stored (uncompressed) deflate blocks: no compressor needed.
+Bytes ZlibStored(const Bytes& raw) {
+  Bytes out{0x78, 0x01};
+  std::size_t offset = 0;
+  do {
+    const std::size_t length = std::min<std::size_t>(raw.size() - offset, 65535);
+    const bool last = offset + length == raw.size();
+    out.push_back(last ? 1 : 0);
+    out.push_back(static_cast<std::uint8_t>(length));
+    out.push_back(static_cast<std::uint8_t>(length >> 8));
+    out.push_back(static_cast<std::uint8_t>(~length));
+    out.push_back(static_cast<std::uint8_t>(~length >> 8));
+    out.insert(out.end(), raw.begin() + static_cast<std::ptrdiff_t>(offset),
+               raw.begin() + static_cast<std::ptrdiff_t>(offset + length));
+    offset += length;
+  } while (offset < raw.size());
+  std::uint32_t a = 1, b = 0;
+  for (std::uint8_t byte : raw) {
+    a = (a + byte) % 65521;
+    b = (b + a) % 65521;
+  }
+  PutBigEndian(out, (b << 16) | a);
+  return out;
+}
+
+}  // namespace
+
+bool SaveWindowPng(HWND hwnd, const std::wstring& path) {
+  RECT rect{};
+  if (!GetWindowRect(hwnd, &rect)) return false;
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  platform::window::UniqueHBitmap bitmap;
+  {
+    platform::window::WindowDC screen(nullptr);
+    bitmap.reset(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  }
+  const UniqueMemoryDc memory(CreateCompatibleDC(nullptr));
+  if (!memory || !bitmap) return false;
+  const HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
+  bool copied = false;
+  {
+    const platform::window::WindowDC source(hwnd);
+    copied = BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY) != FALSE;
+  }
+  GdiFlush();
+  SelectObject(memory.get(), old);
+  if (!copied) return false;
+
+  // Outside the window's region nothing is painted: white there.
+  const platform::window::UniqueHRgn region(CreateRectRgn(0, 0, 0, 0));
+  const bool shaped = region && GetWindowRgn(hwnd, region.get()) != ERROR;
+
+  // Each row: filter type 0, then R, G, B from the bitmap's B, G, R, x.
+  Bytes raw;
+  raw.reserve(static_cast<std::size_t>(height) * (1 + 3 * static_cast<std::size_t>(width)));
+  const auto* pixels = static_cast<const std::uint8_t*>(bits);
+  for (int y = 0; y < height; ++y) {
+    raw.push_back(0);
+    const std::uint8_t* row = pixels + static_cast<std::size_t>(y) * width * 4;
+    for (int x = 0; x < width; ++x) {
+      if (shaped && !PtInRegion(region.get(), x, y)) {
+        raw.insert(raw.end(), {0xFF, 0xFF, 0xFF});
+        continue;
+      }
+      raw.push_back(row[x * 4 + 2]);
+      raw.push_back(row[x * 4 + 1]);
+      raw.push_back(row[x * 4]);
+    }
+  }
+  Bytes png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  Bytes header;
+  PutBigEndian(header, static_cast<std::uint32_t>(width));
+  PutBigEndian(header, static_cast<std::uint32_t>(height));
+  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter, no interlace
+  PutChunk(png, "IHDR", header);
+  PutChunk(png, "IDAT", ZlibStored(raw));
+  PutChunk(png, "IEND", {});
+
+  std::FILE* out = _wfopen(path.c_str(), L"wb");
+  if (!out) return false;
+  const bool written = std::fwrite(png.data(), png.size(), 1, out) == 1;
+  return std::fclose(out) == 0 && written;
+}
+
+}  // namespace options_test
