@@ -12,8 +12,10 @@ SettingsSandbox::SettingsSandbox() {
     previous_ = old;
     hadPrevious_ = true;
   }
+  // Unique per process: tests of several processes run side by side.
+  static int count = 0;
   place_ = (std::filesystem::temp_directory_path() /
-            ("quillet-settings-" + std::to_string(reinterpret_cast<std::uintptr_t>(this))))
+            ("quillet-settings-" + std::to_string(ProcessId()) + "-" + std::to_string(count++)))
                .string();
   RemoveTree(place_);
   setenv("XDG_CONFIG_HOME", place_.c_str(), 1);
