@@ -1,5 +1,8 @@
 #include "integration/frm_options.h"
 
+#include <cstdint>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "chrome/form_functions.h"
@@ -246,6 +249,10 @@ void frmOptions::Form_Load() {
   const int style = AppOptions.PrintStyle;
   if (style >= 0 && style < static_cast<int>(std::size(kPrintStyleRows))) {
     SetValue(kPrintStyleRows[style], true);
+  } else {
+    // Tab still reaches the array.
+    const HWND first = Control(optPrintStyle0);
+    SetWindowLongPtrW(first, GWL_STYLE, GetWindowLongPtrW(first, GWL_STYLE) | WS_TABSTOP);
   }
   SetCheckBox(3, AppOptions.Registered);
   // Last: setting the Explorer box above counts as a click on it.

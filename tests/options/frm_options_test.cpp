@@ -1,7 +1,9 @@
 // The options dialog's behaviour, driven from the main window's Options button: the check
 // boxes, the two number checks, O.k. and Cancel, the Explorer command, reloading the store.
-#include <shlobj.h>
 #include <windows.h>
+
+#include <commctrl.h>
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -24,7 +26,12 @@ constexpr wchar_t kSpacesNotNumeric[] =
 constexpr wchar_t kWidthNotNumeric[] = L"Maximum Width Has To Be Numberic";
 const std::wstring kMenuKey = L"Software\\Classes\\Directory\\shell\\Print Directory";
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+// ASCII test texts for failure messages.
+std::string Narrow(const std::wstring& text) {
+  std::string narrow;
+  for (wchar_t c : text) narrow += static_cast<char>(c);
+  return narrow;
+}
 
 HICON ExclamationIcon() { return LoadIconW(nullptr, IDI_EXCLAMATION); }
 
@@ -40,6 +47,23 @@ std::vector<SeenBox> PressOk(const OptionsDialog& dialog) {
   BoxWatcher watcher({});
   dialog.Click(frmOptions::cmdOk);
   return watcher.Seen();
+}
+
+// Selects `path` in the folder picker and waits until its tree shows `leaf` selected: a
+// selection made while the picker is still filling its tree can be lost.
+void SelectInPicker(HWND picker, const std::wstring& path, const std::wstring& leaf) {
+  const HWND tree = FindWindowExW(picker, nullptr, WC_TREEVIEWW, nullptr);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
+    wchar_t text[MAX_PATH] = {};
+    TVITEMW item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = TreeView_GetSelection(tree);
+    item.pszText = text;
+    item.cchTextMax = MAX_PATH;
+    if (tree && item.hItem && TreeView_GetItem(tree, &item) && leaf == text) return;
+    Sleep(10);
+  }
 }
 
 bool MenuKeyExists() { return integration_test::KeyExists(HKEY_CURRENT_USER, kMenuKey); }
@@ -220,7 +244,7 @@ TEST_F(OptionsDialogTest, BrowsePutsTheChosenFolderAndTheFileNameIntoTheBox) {
     EXPECT_EQ(L"before.txt", dialog.Text(frmOptions::txtDefaultDestDir));
     {
       BoxWatcher watcher({[&](HWND picker) {
-        SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(picked.c_str()));
+        SelectInPicker(picker, picked, L"Lists");
         Answer(IDOK)(picker);
       }});
       dialog.Click(frmOptions::cmdBrowse);
@@ -383,6 +407,8 @@ TEST_F(OptionsDialogTest, StoredPrintStyleWithoutAnOptionButtonSelectsNoneAndIsK
     EXPECT_FALSE(dialog.Checked(frmOptions::optPrintStyle0));
     EXPECT_FALSE(dialog.Checked(frmOptions::optPrintStyle1));
     EXPECT_FALSE(dialog.Checked(frmOptions::optPrintStyle2));
+    EXPECT_TRUE(GetWindowLongPtrW(dialog.Ctl(frmOptions::optPrintStyle0), GWL_STYLE) & WS_TABSTOP)
+        << "Tab does not reach the print styles";
     EXPECT_TRUE(PressOk(dialog).empty());
   });
   EXPECT_EQ(L"7", Stored(L"PrintStyle"));

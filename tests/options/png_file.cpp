@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string_view>
 #include <type_traits>
@@ -129,10 +128,12 @@ bool SaveWindowPng(HWND hwnd, const std::wstring& path) {
   PutChunk(png, "IDAT", ZlibStored(raw));
   PutChunk(png, "IEND", {});
 
-  std::FILE* out = _wfopen(path.c_str(), L"wb");
-  if (!out) return false;
-  const bool written = std::fwrite(png.data(), png.size(), 1, out) == 1;
-  return std::fclose(out) == 0 && written;
+  const platform::window::UniqueHandle file(CreateFileW(
+      path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  return WriteFile(file.get(), png.data(), static_cast<DWORD>(png.size()), &written, nullptr) &&
+         written == png.size();
 }
 
 }  // namespace options_test
