@@ -168,7 +168,7 @@ constexpr frmOptions::Row kCheckBoxRows[] = {frmOptions::chkOption0, frmOptions:
 constexpr frmOptions::Row kPrintStyleRows[] = {
     frmOptions::optPrintStyle0, frmOptions::optPrintStyle1, frmOptions::optPrintStyle2};
 
-// The tallest check box in the layout that holds a single line of text, in twips.
+// Check boxes and option buttons up to this height (twips) hold one line of caption.
 constexpr int kOneLineHeight = 375;
 
 constexpr wchar_t kSpacesNotNumeric[] =
