@@ -129,7 +129,7 @@ void frmIntegrate::SaveOptionsReported() {
 void ShowIntegrationFailedBox(HWND owner) {
   MessageBoxW(owner,
               L"The \"Print Directory\" command could not be added to the folder menu of "
-              L"Windows Explorer.  You will be asked again the next time Quillet starts.",
+              L"Windows Explorer, so Quillet is not integrated with it.  You can try again later.",
               frmIntegrate::kCaption, MB_OK | MB_ICONINFORMATION);
 }
 
