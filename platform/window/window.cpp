@@ -101,7 +101,9 @@ int Window::FindRow(unsigned flag) const noexcept {
 void Window::Create(HWND owner) {
   if (hwnd_) return;
   const ATOM atom = RegisterFormClass(&Window::WindowProc);
-  DWORD style = WS_CLIPCHILDREN;
+  // No WS_CLIPCHILDREN: the window's back colour is painted under every control first, since
+  // frames, transparent labels and option buttons do not paint all of their own area.
+  DWORD style = 0;
   DWORD exStyle = 0;
   if (form_.border == BorderStyle::None) {
     // The system menu and minimise box give the taskbar button its Close and Minimise.

@@ -197,35 +197,12 @@ std::wstring TempPath() {
 namespace gui_test {
 
 void KeepDesktopAlive() {
+  // The keeper is started by CTest (tests/chrome/CMakeLists.txt) with no handle of the test
+  // run: started from here it would hold CTest's output pipes open for its lifetime.
   if (HANDLE ping = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"QuilletTestDesktopKeeperPing")) {
     SetEvent(ping);
     CloseHandle(ping);
-    return;
   }
-  // The test executables live in <build>/tests/<suite>/, the keeper in <build>/tests/chrome/.
-  wchar_t self[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return;
-  std::wstring keeperPath(self, length);
-  keeperPath.erase(keeperPath.find_last_of(L'\\') + 1);
-  keeperPath += L"..\\chrome\\desktop_keeper.exe";
-  const wchar_t* keeper = keeperPath.c_str();
-  if (GetFileAttributesW(keeper) == INVALID_FILE_ATTRIBUTES) return;
-  // No handle of ours (CTest's output pipes among them) may stay open in the keeper.
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           &inherit, OPEN_EXISTING, 0, nullptr);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
-  PROCESS_INFORMATION process{};
-  if (CreateProcessW(keeper, nullptr, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                     &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
-  if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
 }
 
 }  // namespace gui_test

@@ -76,8 +76,8 @@ std::wstring TempPath();
 
 namespace gui_test {
 
-// Starts tests/chrome's desktop keeper next to the running test executable when none runs,
-// and pings it (see desktop_keeper.cpp). Does nothing when the keeper is missing.
+// Pings the desktop keeper of this Wine prefix, if one runs (see desktop_keeper.cpp), so
+// that it stays for the rest of the test run.
 void KeepDesktopAlive();
 
 }  // namespace gui_test

@@ -1,0 +1,126 @@
+// The real pointer over the main window: the title's hover effect, dragging, the ellipse.
+#include <windows.h>
+
+#include "frm_main_fixture.h"
+
+using gui_test::MouseButton;
+using gui_test::MoveCursor;
+using gui_test::PumpFor;
+using gui_test::PumpUntil;
+
+namespace {
+
+POINT ClientToScreenPoint(HWND hwnd, int x, int y) {
+  POINT point{x, y};
+  ClientToScreen(hwnd, &point);
+  return point;
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, TitleLightsUpUnderThePointerAndRestoresWhenItLeaves) {
+  Load();
+  const HWND title = Ctl(frmMain::lblTitle);
+  // Start-up: the first tick finds the pointer elsewhere and stops the timer.
+  const POINT away = ClientToScreenPoint(form.Handle(), 201, 300);
+  MoveCursor(away.x, away.y);
+  EXPECT_TRUE(PumpUntil([&] { return !form.TitleTimerEnabled(); }, 500));
+
+  const POINT onTitle = ClientToScreenPoint(title, 120, 16);
+  MoveCursor(onTitle.x, onTitle.y);
+  ASSERT_TRUE(PumpUntil([&] { return form.TitleHighlighted(); }, 500));
+  EXPECT_EQ(frmMain::kTitleHighlight, form.ForeColour(frmMain::lblTitle));
+  EXPECT_TRUE(form.Underlined(frmMain::lblTitle));
+  EXPECT_TRUE(form.TitleTimerEnabled());
+  ASSERT_NE(nullptr, form.TitleCursor());
+  EXPECT_TRUE(PumpUntil([&] { return GetCursor() == form.TitleCursor(); }, 500));
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(title, WM_GETFONT, 0, 0)), sizeof font, &font);
+  EXPECT_TRUE(font.lfUnderline);
+
+  // The right and bottom edges of the hover area (3615 x 495 twips = 241 x 33 pixels) count
+  // as inside, though they lie just outside the label window itself.
+  const POINT edge = ClientToScreenPoint(title, 241, 33);
+  MoveCursor(edge.x, edge.y);
+  PumpFor(150);
+  EXPECT_TRUE(form.TitleHighlighted());
+
+  const POINT beyond = ClientToScreenPoint(title, 242, 20);
+  MoveCursor(beyond.x, beyond.y);
+  const DWORD left = GetTickCount();
+  ASSERT_TRUE(PumpUntil([&] { return !form.TitleHighlighted(); }, 500));
+  EXPECT_LE(GetTickCount() - left, 200u);
+  EXPECT_EQ(frmMain::kTitleNormal, form.ForeColour(frmMain::lblTitle));
+  EXPECT_FALSE(form.Underlined(frmMain::lblTitle));
+  EXPECT_FALSE(form.TitleTimerEnabled());
+  PumpFor(30);
+  EXPECT_NE(form.TitleCursor(), GetCursor());
+}
+
+TEST_F(MainWindowTest, DraggingTheSurfaceWithAnyButtonMovesTheWindow) {
+  Load();
+  for (int button : {1, 2}) {
+    const RECT before = gui_test::ScreenRect(form.Handle());
+    // Navy surface left of the controls, inside the ellipse.
+    const POINT grab = ClientToScreenPoint(form.Handle(), 30, 159);
+    MoveCursor(grab.x, grab.y);
+    PumpFor(10);
+    MouseButton(button, true);
+    PumpFor(10);
+    EXPECT_EQ(form.Handle(), GetCapture()) << "button " << button;
+    MoveCursor(grab.x + 6, grab.y + 3);
+    PumpFor(10);
+    MoveCursor(grab.x + 20, grab.y + 10);
+    PumpFor(10);
+    MouseButton(button, false);
+    PumpFor(10);
+    const RECT after = gui_test::ScreenRect(form.Handle());
+    EXPECT_EQ(before.left + 20, after.left) << "button " << button;
+    EXPECT_EQ(before.top + 10, after.top) << "button " << button;
+    EXPECT_EQ(nullptr, GetCapture());
+  }
+}
+
+TEST_F(MainWindowTest, PressingOnAControlOrLabelDoesNotDrag) {
+  Load();
+  const RECT before = gui_test::ScreenRect(form.Handle());
+  for (frmMain::Row row : {frmMain::Label1, frmMain::fraOptions}) {
+    const POINT grab = ClientToScreenPoint(Ctl(row), 40, 6);
+    MoveCursor(grab.x, grab.y);
+    PumpFor(10);
+    MouseButton(1, true);
+    PumpFor(10);
+    MoveCursor(grab.x + 15, grab.y + 8);
+    PumpFor(10);
+    MouseButton(1, false);
+    PumpFor(10);
+  }
+  const RECT after = gui_test::ScreenRect(form.Handle());
+  EXPECT_EQ(before.left, after.left);
+  EXPECT_EQ(before.top, after.top);
+}
+
+TEST_F(MainWindowTest, WindowIsCutToItsInscribedEllipse) {
+  Load();
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(ERROR, GetWindowRgn(form.Handle(), region));
+  HRGN expected = CreateEllipticRgn(0, 0, 402, 318);
+  // Same shape: nothing is left of their symmetric difference.
+  HRGN difference = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(NULLREGION, CombineRgn(difference, region, expected, RGN_XOR));
+  DeleteObject(difference);
+  EXPECT_FALSE(PtInRegion(region, 2, 2));
+  EXPECT_FALSE(PtInRegion(region, 399, 315));
+  EXPECT_TRUE(PtInRegion(region, 201, 159));
+  EXPECT_TRUE(PtInRegion(region, 3, 159));
+  DeleteObject(expected);
+  DeleteObject(region);
+
+  // The pointer in a corner of the window's rectangle does not reach the window.
+  const RECT rect = gui_test::ScreenRect(form.Handle());
+  const HWND corner = WindowFromPoint(POINT{rect.left + 2, rect.top + 2});
+  EXPECT_NE(form.Handle(), corner);
+  EXPECT_NE(form.Handle(), GetAncestor(corner, GA_ROOT));
+  EXPECT_EQ(form.Handle(),
+            GetAncestor(WindowFromPoint(POINT{rect.left + 30, rect.top + 159}), GA_ROOT));
+}
