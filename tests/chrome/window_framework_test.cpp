@@ -1,0 +1,129 @@
+// The window framework's own contracts: rounding, modal display, timers, Enter and Escape.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cmath>
+#include <stdexcept>
+#include <thread>
+
+#include "gui_test_support.h"
+#include "platform/window/timer.h"
+#include "platform/window/twips.h"
+#include "platform/window/window.h"
+
+using namespace platform::window;
+
+TEST(Twips, RoundHalfEvenAndConversionsAt96Dpi) {
+  EXPECT_EQ(502, RoundHalfEven(502.5));
+  EXPECT_EQ(398, RoundHalfEven(397.5));
+  EXPECT_EQ(2, RoundHalfEven(2.5));
+  EXPECT_EQ(3, RoundHalfEven(2.6));
+  EXPECT_EQ(0, RoundHalfEven(-0.5));
+  EXPECT_EQ(-2, RoundHalfEven(-1.5));
+  EXPECT_THROW(RoundHalfEven(1e12), std::range_error);
+  EXPECT_THROW(RoundHalfEven(std::nan("")), std::range_error);
+  EXPECT_EQ(15.0, TwipsPerPixelX());
+  EXPECT_EQ(402, TwipsToPixelsX(6030));
+  EXPECT_EQ(17, TwipsToPixelsY(255));  // 17.0
+  EXPECT_EQ(65, TwipsToPixelsX(975));
+  EXPECT_EQ(375.0, PixelsToTwipsY(25));
+}
+
+namespace {
+
+constexpr ControlRow kRows[] = {
+    {.name = L"txtName",
+     .kind = ControlKind::TextBox,
+     .caption = L"",
+     .left = 120,
+     .top = 120,
+     .width = 2000,
+     .height = 375},
+    {.name = L"cmdOK",
+     .kind = ControlKind::Button,
+     .caption = L"&OK",
+     .left = 120,
+     .top = 600,
+     .width = 975,
+     .height = 375,
+     .flags = kDefaultButton},
+    {.name = L"cmdCancel",
+     .kind = ControlKind::Button,
+     .caption = L"Cancel",
+     .left = 1200,
+     .top = 600,
+     .width = 975,
+     .height = 375,
+     .flags = kCancelButton},
+};
+constexpr FormSpec kDialog{.caption = L"Dialog",
+                           .width = 3000,
+                           .height = 1500,
+                           .border = BorderStyle::FixedSingle,
+                           .controls = kRows};
+
+class Dialog : public Window {
+ public:
+  Dialog() : Window(kDialog) {}
+  int okClicks = 0;
+  int cancelClicks = 0;
+  int ticks = 0;
+  Timer tmrTick{*this, 7, 20, false};
+
+ protected:
+  void OnClick(int row) override {
+    if (row == 1) ++okClicks;
+    if (row == 2) {
+      ++cancelClicks;
+      Destroy();
+    }
+  }
+  void OnTimer(UINT_PTR id) override {
+    if (id == tmrTick.Id()) ++ticks;
+  }
+};
+
+constexpr FormSpec kOwner{.caption = L"Owner", .width = 3000, .height = 3000, .controls = {}};
+
+}  // namespace
+
+TEST(WindowFramework, ModalWindowDisablesItsOwnerUntilItCloses) {
+  gui_test::KeepDesktopAlive();
+  Window owner(kOwner);
+  owner.Create(nullptr);
+  owner.Show();
+  Dialog dialog;
+  bool ownerDisabledMeanwhile = false;
+  // Escape, once the dialog runs its own loop, presses its cancel button (which closes it).
+  std::thread escape([&] {
+    for (int i = 0; i < 400 && !dialog.IsLoaded(); ++i) Sleep(5);
+    Sleep(50);
+    ownerDisabledMeanwhile = !IsWindowEnabled(owner.Handle());
+    SetForegroundWindow(dialog.Handle());
+    gui_test::KeyPress(VK_ESCAPE);
+  });
+  dialog.ShowModal(owner.Handle());
+  escape.join();
+  EXPECT_TRUE(ownerDisabledMeanwhile);
+  EXPECT_EQ(1, dialog.cancelClicks);
+  EXPECT_FALSE(dialog.IsLoaded());
+  EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+}
+
+TEST(WindowFramework, EnterPressesTheDefaultButtonAndTimersTick) {
+  gui_test::KeepDesktopAlive();
+  Dialog dialog;
+  dialog.Create(nullptr);
+  dialog.Show();
+  SetForegroundWindow(dialog.Handle());
+  SetFocus(dialog.Control(0));
+  gui_test::KeyPress(VK_RETURN);
+  EXPECT_TRUE(gui_test::PumpUntil([&] { return dialog.okClicks == 1; }, 1000));
+
+  dialog.tmrTick.SetEnabled(true);
+  EXPECT_TRUE(gui_test::PumpUntil([&] { return dialog.ticks >= 3; }, 1000));
+  dialog.tmrTick.SetEnabled(false);
+  const int ticks = dialog.ticks;
+  gui_test::PumpFor(80);
+  EXPECT_EQ(ticks, dialog.ticks);
+}
