@@ -357,8 +357,9 @@ void Window::FocusNextIfFocused(HWND control) {
 
 void Window::SetEnabled(int row, bool enabled) {
   const HWND control = Control(row);
-  EnableWindow(control, enabled ? TRUE : FALSE);
+  // Move the focus first: a disabled control keeps no focus, and keys would then go nowhere.
   if (!enabled) FocusNextIfFocused(control);
+  EnableWindow(control, enabled ? TRUE : FALSE);
 }
 
 bool Window::Visible(int row) const {
