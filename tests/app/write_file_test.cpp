@@ -263,3 +263,60 @@ TEST_F(WriteFileTest, BrowseFillsTheBoxesFromThePicker) {
   }
   EXPECT_EQ(L"C:\\\\Quillet List.txt", form.Text(frmMain::txtPath1));
 }
+
+namespace {
+
+struct ViewerWindow {
+  HWND hwnd = nullptr;
+  DWORD processId = 0;
+};
+
+ViewerWindow FindNotepad() {
+  ViewerWindow found;
+  for (int i = 0; i < 1000 && !found.hwnd; ++i) {
+    EnumWindows(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+          wchar_t name[32] = {};
+          GetClassNameW(hwnd, name, 32);
+          if (std::wstring(name) != L"Notepad" || !IsWindowVisible(hwnd)) return TRUE;
+          auto& viewer = *reinterpret_cast<ViewerWindow*>(param);
+          viewer.hwnd = hwnd;
+          GetWindowThreadProcessId(hwnd, &viewer.processId);
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    if (!found.hwnd) Sleep(5);
+  }
+  return found;
+}
+
+}  // namespace
+
+TEST_F(WriteFileTest, YesOpensTheListingInNotepadFromTheWindowsFolder) {
+  TempTree tree;
+  tree.File("a.txt");
+  tree.Folder("My Lists");
+  wchar_t windows[MAX_PATH] = {};
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  const std::wstring notepad = std::wstring(windows) + L"\\notepad.exe";
+  Load();
+  for (const std::int16_t style : {2, 0}) {
+    AppOptions.PrintStyle = style;
+    Fill(tree.Root(), tree.Path("My Lists/list.txt"));
+    WriteFile({Answer(IDYES)});
+    const ViewerWindow viewer = FindNotepad();
+    ASSERT_NE(nullptr, viewer.hwnd) << "style " << style;
+    // Maximised for print styles other than 0.
+    EXPECT_EQ(style != 0, IsZoomed(viewer.hwnd) != FALSE) << "style " << style;
+    HANDLE process =
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, viewer.processId);
+    ASSERT_NE(nullptr, process);
+    wchar_t image[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    QueryFullProcessImageNameW(process, 0, image, &length);
+    EXPECT_EQ(0, _wcsicmp(notepad.c_str(), image)) << platform::ToUtf8(image);
+    PostMessageW(viewer.hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 5000));
+    CloseHandle(process);
+  }
+}
