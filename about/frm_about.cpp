@@ -161,11 +161,6 @@ struct LinkRows {
 constexpr LinkRows kLinks[2] = {{frmAbout::lblEmail, frmAbout::picEmail},
                                 {frmAbout::lblWebAddress, frmAbout::picWebSite}};
 
-[[noreturn]] void ThrowLastError() {
-  const long code = platform::LastErrorCode();
-  throw platform::SystemError(code, platform::ErrorDescription(code));
-}
-
 HCURSOR LoadProgramCursor(int resourceId) {
   return static_cast<HCURSOR>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
                                          IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
@@ -175,7 +170,7 @@ frmAbout::CursorLoader cursorLoader = &LoadProgramCursor;
 
 UniqueHCursor LoadHandPointer() {
   UniqueHCursor cursor(cursorLoader(kHandPointerId));
-  if (!cursor) ThrowLastError();
+  if (!cursor) platform::ThrowLastError();
   return cursor;
 }
 
@@ -183,7 +178,7 @@ std::wstring ProgramPath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) ThrowLastError();
+    if (length == 0) platform::ThrowLastError();
     if (length < path.size()) {
       path.resize(length);
       return path;
@@ -197,9 +192,9 @@ std::wstring ProgramVersionNumbers() {
   const std::wstring path = ProgramPath();
   DWORD unused = 0;
   const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &unused);
-  if (size == 0) ThrowLastError();
+  if (size == 0) platform::ThrowLastError();
   std::vector<unsigned char> data(size);
-  if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) ThrowLastError();
+  if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) platform::ThrowLastError();
   void* block = nullptr;
   UINT blockSize = 0;
   if (!VerQueryValueW(data.data(), L"\\", &block, &blockSize) || !block ||
@@ -249,31 +244,17 @@ void frmAbout::Load(HWND owner) {
   Form_Load();
 }
 
-void frmAbout::CentreOver(HWND owner) {
-  if (!owner) return;  // the framework has centred it on the screen
-  RECT ownerRect{};
-  RECT rect{};
-  if (!GetWindowRect(owner, &ownerRect) || !GetWindowRect(Handle(), &rect)) ThrowLastError();
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  const int x = ownerRect.left + ((ownerRect.right - ownerRect.left) - width) / 2;
-  const int y = ownerRect.top + ((ownerRect.bottom - ownerRect.top) - height) / 2;
-  if (!SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
-    ThrowLastError();
-  }
-}
-
 void frmAbout::AddToolTips() {
   static const bool registered = [] {
     const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
     return InitCommonControlsEx(&classes) != FALSE;
   }();
-  if (!registered) ThrowLastError();
+  if (!registered) platform::ThrowLastError();
   toolTips_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
                                   GetModuleHandleW(nullptr), nullptr));
-  if (!toolTips_) ThrowLastError();
+  if (!toolTips_) platform::ThrowLastError();
   const struct {
     Row row;
     const wchar_t* text;
@@ -297,7 +278,7 @@ void frmAbout::HookStaticLabels() {
     if (!IsStaticLabel(row)) continue;
     if (!SetWindowSubclass(Control(row), &frmAbout::StaticLabelProc, kStaticLabelSubclassId,
                            reinterpret_cast<DWORD_PTR>(this))) {
-      ThrowLastError();
+      platform::ThrowLastError();
     }
   }
 }

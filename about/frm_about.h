@@ -110,7 +110,6 @@ class frmAbout : public platform::window::Window {
 
   void HighlightLink(Link link);
   void SetMousePointer(Link link, int pointer);
-  void CentreOver(HWND owner);
   void AddToolTips();
   void HookStaticLabels();
   static LRESULT CALLBACK StaticLabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,

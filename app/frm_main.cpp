@@ -297,8 +297,7 @@ void StartViewer(const std::wstring& outputPath, int showCommand) {
   wchar_t folder[MAX_PATH];
   const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) {
-    const long code = platform::LastErrorCode();
-    throw platform::SystemError(code, platform::ErrorDescription(code));
+    platform::ThrowLastError();
   }
   std::wstring application(folder, length);
   if (application.back() != L'\\') application += L'\\';
@@ -311,8 +310,7 @@ void StartViewer(const std::wstring& outputPath, int showCommand) {
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &process)) {
-    const long code = platform::LastErrorCode();
-    throw platform::SystemError(code, platform::ErrorDescription(code));
+    platform::ThrowLastError();
   }
   platform::window::UniqueHandle processHandle(process.hProcess);
   platform::window::UniqueHandle threadHandle(process.hThread);

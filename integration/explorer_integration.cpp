@@ -14,8 +14,7 @@ std::wstring ProgramPath() {
   for (;;) {
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) {
-      const long code = platform::LastErrorCode();
-      throw platform::SystemError(code, platform::ErrorDescription(code));
+      platform::ThrowLastError();
     }
     if (length < path.size()) {
       path.resize(length);

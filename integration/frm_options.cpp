@@ -179,11 +179,6 @@ constexpr wchar_t kSpacesOutOfRange[] =
     L"Number Of Spaces Between File Name And Extra File Info Has To Be Between -32768 And 32767";
 constexpr wchar_t kWidthOutOfRange[] = L"Maximum Width Has To Be Between -32768 And 32767";
 
-[[noreturn]] void ThrowLastError() {
-  const long code = platform::LastErrorCode();
-  throw platform::SystemError(code, platform::ErrorDescription(code));
-}
-
 }  // namespace
 
 frmOptions::frmOptions(HWND outputPathBox) : Window(kForm), outputPathBox_(outputPathBox) {}
@@ -216,20 +211,6 @@ void frmOptions::Load(HWND owner) {
     throw;
   }
   Form_Load();
-}
-
-void frmOptions::CentreOver(HWND owner) {
-  if (!owner) return;  // the framework has centred it on the screen
-  RECT ownerRect{};
-  RECT rect{};
-  if (!GetWindowRect(owner, &ownerRect) || !GetWindowRect(Handle(), &rect)) ThrowLastError();
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  const int x = ownerRect.left + ((ownerRect.right - ownerRect.left) - width) / 2;
-  const int y = ownerRect.top + ((ownerRect.bottom - ownerRect.top) - height) / 2;
-  if (!SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
-    ThrowLastError();
-  }
 }
 
 void frmOptions::Form_Load() {
@@ -355,7 +336,7 @@ void frmOptions::cmdOk_Click() {
   }
   SaveOptionsReported();
   if (AppOptions.UseDefaultDir && outputPathBox_) {
-    if (!SetWindowTextW(outputPathBox_, AppOptions.DefaultDir.c_str())) ThrowLastError();
+    if (!SetWindowTextW(outputPathBox_, AppOptions.DefaultDir.c_str())) platform::ThrowLastError();
   }
   if (integrationChanged_) {
     if (!AppOptions.Registered) {

@@ -75,7 +75,6 @@ class frmOptions : public platform::window::Window {
   void Form_MouseMove(int button, int shift, float x, float y);
   void Form_MouseUp(int button, int shift, float x, float y);
 
-  void CentreOver(HWND owner);
   // Sets a check box by program; as a click would, a change of its value runs
   // chkOption_Click.
   void SetCheckBox(int index, bool checked);

@@ -7,6 +7,11 @@ SystemError::SystemError(long number, NativeString description)
       number_(number),
       description_(std::move(description)) {}
 
+void ThrowLastError() {
+  const long code = LastErrorCode();
+  throw SystemError(code, ErrorDescription(code));
+}
+
 void ThrowSystemError(long code, NativeStringView path) {
   NativeString text = ErrorDescription(code);
   if (!path.empty()) {

@@ -26,6 +26,9 @@ NativeString ErrorDescription(long code);
 // The calling thread's last error code (GetLastError on Windows, errno on POSIX).
 long LastErrorCode();
 
+// Throws SystemError for the calling thread's last error code, with its description.
+[[noreturn]] void ThrowLastError();
+
 // Throws SystemError for `code`, its description followed by the path it concerns.
 [[noreturn]] void ThrowSystemError(long code, NativeStringView path);
 

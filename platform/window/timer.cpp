@@ -30,8 +30,7 @@ void Timer::SetEnabled(bool enabled) {
 void Timer::Start() {
   if (SetTimer(owner_.Handle(), id_, interval_, nullptr) == 0) {
     enabled_ = false;
-    const long code = platform::LastErrorCode();
-    throw platform::SystemError(code, platform::ErrorDescription(code));
+    platform::ThrowLastError();
   }
 }
 

@@ -18,11 +18,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"QuilletFormWindow";
 
-[[noreturn]] void ThrowLastError() {
-  const long code = platform::LastErrorCode();
-  throw platform::SystemError(code, platform::ErrorDescription(code));
-}
-
 ATOM RegisterFormClass(WNDPROC procedure) {
   static const ATOM atom = [procedure] {
     WNDCLASSEXW windowClass{};
@@ -33,7 +28,7 @@ ATOM RegisterFormClass(WNDPROC procedure) {
     windowClass.lpszClassName = kClassName;
     return RegisterClassExW(&windowClass);
   }();
-  if (atom == 0) ThrowLastError();
+  if (atom == 0) platform::ThrowLastError();
   return atom;
 }
 
@@ -113,7 +108,7 @@ void Window::Create(HWND owner) {
     exStyle |= WS_EX_DLGMODALFRAME;
   }
   RECT rect{0, 0, TwipsToPixelsX(form_.width), TwipsToPixelsY(form_.height)};
-  if (!AdjustWindowRectEx(&rect, style, FALSE, exStyle)) ThrowLastError();
+  if (!AdjustWindowRectEx(&rect, style, FALSE, exStyle)) platform::ThrowLastError();
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   int x = CW_USEDEFAULT;
@@ -124,14 +119,14 @@ void Window::Create(HWND owner) {
   }
   if (form_.backColour != kDefaultColour) {
     backBrush_.reset(CreateSolidBrush(form_.backColour));
-    if (!backBrush_) ThrowLastError();
+    if (!backBrush_) platform::ThrowLastError();
   }
   const std::wstring caption(form_.caption);
   // WM_NCCREATE binds hwnd_; a failure below leaves the window to be destroyed.
   if (!CreateWindowExW(exStyle, MAKEINTATOM(atom), caption.c_str(), style, x, y, width, height,
                        owner, nullptr, GetModuleHandleW(nullptr), this)) {
     hwnd_ = nullptr;
-    ThrowLastError();
+    platform::ThrowLastError();
   }
   try {
     if (form_.iconId != 0) {
@@ -156,25 +151,25 @@ void Window::Create(HWND owner) {
   }
 }
 
-HFONT Window::FontFor(const FontSpec& spec) {
-  const std::wstring face(spec.face.empty() ? form_.font.face : spec.face);
-  const double points = spec.face.empty() ? form_.font.points : spec.points;
+HFONT Window::FontFor(const FontSpec& wanted) {
+  const std::wstring face(wanted.face.empty() ? form_.font.face : wanted.face);
+  const double points = wanted.face.empty() ? form_.font.points : wanted.points;
   WindowDC screen(nullptr);
   const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
   const int height = -RoundHalfEven(points * dpi / 72.0);
   for (const CachedFont& cached : fonts_) {
-    if (cached.face == face && cached.height == height && cached.bold == spec.bold &&
-        cached.italic == spec.italic && cached.underline == spec.underline) {
+    if (cached.face == face && cached.height == height && cached.bold == wanted.bold &&
+        cached.italic == wanted.italic && cached.underline == wanted.underline) {
       return cached.font.get();
     }
   }
-  UniqueHFont font(CreateFontW(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, spec.italic,
-                               spec.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+  UniqueHFont font(CreateFontW(height, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, wanted.italic,
+                               wanted.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                                face.c_str()));
-  if (!font) ThrowLastError();
+  if (!font) platform::ThrowLastError();
   const HFONT result = font.get();
-  fonts_.push_back({face, height, spec.bold, spec.italic, spec.underline, std::move(font)});
+  fonts_.push_back({face, height, wanted.bold, wanted.italic, wanted.underline, std::move(font)});
   return result;
 }
 
@@ -235,7 +230,7 @@ void Window::CreateControls() {
         TwipsToPixelsX(row.width), TwipsToPixelsY(row.height), hwnd_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
         instance, nullptr);
-    if (!control) ThrowLastError();
+    if (!control) platform::ThrowLastError();
     ControlState& state = controls_[i];
     state.hwnd = control;
     state.foreColour = row.foreColour;
@@ -243,7 +238,7 @@ void Window::CreateControls() {
     state.font = row.font;
     if (row.backColour != kDefaultColour) {
       state.backBrush.reset(CreateSolidBrush(row.backColour));
-      if (!state.backBrush) ThrowLastError();
+      if (!state.backBrush) platform::ThrowLastError();
     }
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row.font)), FALSE);
     if ((row.kind == ControlKind::OptionButton || row.kind == ControlKind::CheckBox) &&
@@ -257,7 +252,7 @@ void Window::CreateControls() {
       SetWindowTheme(control, L"", L"");
     }
     if (!SetWindowSubclass(control, &Window::ControlProc, i, reinterpret_cast<DWORD_PTR>(this))) {
-      ThrowLastError();
+      platform::ThrowLastError();
     }
   }
   // Frames lie under the controls they hold; tab order (the table's order) is unaffected
@@ -316,21 +311,37 @@ void Window::Destroy() {
 
 double Window::Left() const {
   RECT rect{};
-  if (!GetWindowRect(hwnd_, &rect)) ThrowLastError();
+  if (!GetWindowRect(hwnd_, &rect)) platform::ThrowLastError();
   return PixelsToTwipsX(rect.left);
 }
 
 double Window::Top() const {
   RECT rect{};
-  if (!GetWindowRect(hwnd_, &rect)) ThrowLastError();
+  if (!GetWindowRect(hwnd_, &rect)) platform::ThrowLastError();
   return PixelsToTwipsY(rect.top);
+}
+
+void Window::CentreOver(HWND owner) {
+  if (!owner) return;
+  RECT ownerRect{};
+  RECT rect{};
+  if (!GetWindowRect(owner, &ownerRect) || !GetWindowRect(Handle(), &rect)) {
+    platform::ThrowLastError();
+  }
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  const int x = ownerRect.left + ((ownerRect.right - ownerRect.left) - width) / 2;
+  const int y = ownerRect.top + ((ownerRect.bottom - ownerRect.top) - height) / 2;
+  if (!SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
+    platform::ThrowLastError();
+  }
 }
 
 void Window::Move(double left, double top) {
   if (!SetWindowPos(hwnd_, nullptr, RoundHalfEven(left / TwipsPerPixelX()),
                     RoundHalfEven(top / TwipsPerPixelY()), 0, 0,
                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
-    ThrowLastError();
+    platform::ThrowLastError();
   }
 }
 
@@ -344,7 +355,7 @@ std::wstring Window::Text(int row) const {
 
 void Window::SetText(int row, std::wstring_view text) {
   const std::wstring value(text);
-  if (!SetWindowTextW(Control(row), value.c_str())) ThrowLastError();
+  if (!SetWindowTextW(Control(row), value.c_str())) platform::ThrowLastError();
 }
 
 bool Window::Enabled(int row) const { return IsWindowEnabled(Control(row)) != FALSE; }
@@ -422,7 +433,7 @@ void Window::SetValue(int row, bool value) {
 Window::TwipsRect Window::ControlRect(int row) const {
   const HWND control = Control(row);
   RECT rect{};
-  if (!GetWindowRect(control, &rect)) ThrowLastError();
+  if (!GetWindowRect(control, &rect)) platform::ThrowLastError();
   MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&rect), 2);
   TwipsRect result{PixelsToTwipsX(rect.left), PixelsToTwipsY(rect.top),
                    PixelsToTwipsX(rect.right - rect.left), PixelsToTwipsY(rect.bottom - rect.top)};
@@ -446,7 +457,7 @@ void Window::MoveControl(int row, const TwipsRect& rect) {
   if (!SetWindowPos(control, nullptr, TwipsToPixelsX(left), TwipsToPixelsY(top),
                     TwipsToPixelsX(rect.width), TwipsToPixelsY(rect.height),
                     SWP_NOZORDER | SWP_NOACTIVATE)) {
-    ThrowLastError();
+    platform::ThrowLastError();
   }
 }
 

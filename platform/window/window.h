@@ -71,6 +71,8 @@ class Window {
   double Width() const noexcept { return form_.width; }
   double Height() const noexcept { return form_.height; }
   void Move(double left, double top);  // size unchanged
+  // Centres the window over `owner`; without an owner the form's own placement stays.
+  void CentreOver(HWND owner);
 
   // Controls, by row of the layout table.
   int ControlCount() const noexcept { return static_cast<int>(controls_.size()); }
@@ -144,7 +146,7 @@ class Window {
   std::optional<LRESULT> ColourControl(HDC dc, HWND control);
   void Command(int id, int code, HWND control);
   void CreateControls();
-  HFONT FontFor(const FontSpec& spec);
+  HFONT FontFor(const FontSpec& wanted);
   const ControlRow& Row(int row) const;
   int FindRow(unsigned flag) const noexcept;
   void FocusNextIfFocused(HWND control);

@@ -236,7 +236,8 @@ TEST_F(WriteFileTest, BrowseFillsTheBoxesFromThePicker) {
   SetWindowTextW(Ctl(frmMain::txtPath0), L"unchanged");
   auto choose = [](std::wstring path) {
     return [path](HWND dialog) {
-      SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
+      const auto slash = path.find_last_of(L'\\');
+      gui_test::SelectInPicker(dialog, path, path.substr(slash + 1));
       Answer(IDOK)(dialog);
     };
   };

@@ -1,5 +1,8 @@
 #include "gui_test_support.h"
 
+#include <commctrl.h>
+#include <shlobj.h>
+
 #include <algorithm>
 
 namespace gui_test {
@@ -202,6 +205,21 @@ void KeepDesktopAlive() {
   if (HANDLE ping = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"QuilletTestDesktopKeeperPing")) {
     SetEvent(ping);
     CloseHandle(ping);
+  }
+}
+
+void SelectInPicker(HWND picker, const std::wstring& path, const std::wstring& leaf) {
+  const HWND tree = FindWindowExW(picker, nullptr, WC_TREEVIEWW, nullptr);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
+    wchar_t text[MAX_PATH] = {};
+    TVITEMW item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = TreeView_GetSelection(tree);
+    item.pszText = text;
+    item.cchTextMax = MAX_PATH;
+    if (tree && item.hItem && TreeView_GetItem(tree, &item) && leaf == text) return;
+    Sleep(10);
   }
 }
 

@@ -16,6 +16,7 @@
 using gui_test::Answer;
 using gui_test::BoxWatcher;
 using gui_test::SeenBox;
+using gui_test::SelectInPicker;
 using options_test::OptionsDialog;
 using options_test::OptionsDialogTest;
 
@@ -47,23 +48,6 @@ std::vector<SeenBox> PressOk(const OptionsDialog& dialog) {
   BoxWatcher watcher({});
   dialog.Click(frmOptions::cmdOk);
   return watcher.Seen();
-}
-
-// Selects `path` in the folder picker and waits until its tree shows `leaf` selected: a
-// selection made while the picker is still filling its tree can be lost.
-void SelectInPicker(HWND picker, const std::wstring& path, const std::wstring& leaf) {
-  const HWND tree = FindWindowExW(picker, nullptr, WC_TREEVIEWW, nullptr);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
-    wchar_t text[MAX_PATH] = {};
-    TVITEMW item{};
-    item.mask = TVIF_TEXT;
-    item.hItem = TreeView_GetSelection(tree);
-    item.pszText = text;
-    item.cchTextMax = MAX_PATH;
-    if (tree && item.hItem && TreeView_GetItem(tree, &item) && leaf == text) return;
-    Sleep(10);
-  }
 }
 
 bool MenuKeyExists() { return integration_test::KeyExists(HKEY_CURRENT_USER, kMenuKey); }
