@@ -253,15 +253,6 @@ void frmOptions::OnDestroy() { Form_Unload(); }
 
 void frmOptions::Form_Unload() { WindowMover.SetForm(nullptr); }
 
-std::optional<LRESULT> frmOptions::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
-  if (message != WM_ERASEBKGND) return std::nullopt;
-  // The system's dialog face colour behind the controls.
-  RECT rect{};
-  GetClientRect(Handle(), &rect);
-  FillRect(reinterpret_cast<HDC>(wParam), &rect, GetSysColorBrush(COLOR_BTNFACE));
-  return 1;
-}
-
 void frmOptions::OnClick(int row) {
   switch (row) {
     case chkOption0:

@@ -62,7 +62,6 @@ class frmOptions : public platform::window::Window {
   void OnMouseMove(int button, int shift, float x, float y) override;
   void OnMouseUp(int button, int shift, float x, float y) override;
   void OnDestroy() override;
-  std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
   void Form_Load();

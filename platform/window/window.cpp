@@ -618,14 +618,14 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return *brush;
       }
       break;
-    case WM_ERASEBKGND:
-      if (backBrush_) {
-        RECT rect{};
-        GetClientRect(hwnd_, &rect);
-        FillRect(reinterpret_cast<HDC>(wParam), &rect, backBrush_.get());
-        return 1;
-      }
-      break;
+    case WM_ERASEBKGND: {
+      // The form's back colour, or the system's dialog face for a form without one.
+      RECT rect{};
+      GetClientRect(hwnd_, &rect);
+      FillRect(reinterpret_cast<HDC>(wParam), &rect,
+               backBrush_ ? backBrush_.get() : GetSysColorBrush(COLOR_BTNFACE));
+      return 1;
+    }
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
