@@ -32,25 +32,14 @@ inline void PrintTo(const RECT& r, std::ostream* out) {
   *out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
 }
 
+using gui_test::Caption;
+using gui_test::ClientRectOf;
 using gui_test::MouseButton;
 using gui_test::MoveCursor;
 using gui_test::PumpFor;
 using gui_test::PumpUntil;
 
 namespace {
-
-std::wstring Caption(HWND hwnd) {
-  wchar_t text[512] = {};
-  GetWindowTextW(hwnd, text, 512);
-  return text;
-}
-
-// A control's rectangle in its window's client pixels.
-RECT ClientRectOf(HWND parent, HWND control) {
-  RECT rect = gui_test::ScreenRect(control);
-  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
 
 POINT ScreenPoint(HWND window, int x, int y) {
   POINT point{x, y};

@@ -3,23 +3,11 @@
 
 #include "frm_main_fixture.h"
 
+using gui_test::Caption;
+using gui_test::ClientRectOf;
 using gui_test::PumpFor;
 
-namespace {
-
-RECT ClientRectOf(HWND parent, HWND control) {
-  RECT rect = gui_test::ScreenRect(control);
-  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
-std::wstring Caption(HWND hwnd) {
-  wchar_t text[256] = {};
-  GetWindowTextW(hwnd, text, 256);
-  return text;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 TEST_F(MainWindowTest, ControlsStandWhereTheTwipsTablePutsThemAt96Dpi) {
   Load();

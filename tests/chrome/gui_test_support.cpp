@@ -126,12 +126,6 @@ HWND FindDialog(DWORD threadId) {
   return found;
 }
 
-std::wstring WindowText(HWND hwnd) {
-  wchar_t text[1024] = {};
-  GetWindowTextW(hwnd, text, 1024);
-  return text;
-}
-
 }  // namespace
 
 void BoxWatcher::Run() {
@@ -150,8 +144,8 @@ void BoxWatcher::Run() {
       continue;
     }
     SeenBox box;
-    box.title = WindowText(dialog);
-    box.text = WindowText(GetDlgItem(dialog, 0xFFFF));
+    box.title = Caption(dialog);
+    box.text = Caption(GetDlgItem(dialog, 0xFFFF));
     // The message box's icon control (Wine's id; Windows uses 0x14).
     for (int id : {0x0440, 0x14}) {
       HWND icon = GetDlgItem(dialog, id);
@@ -221,6 +215,18 @@ void SelectInPicker(HWND picker, const std::wstring& path, const std::wstring& l
     if (tree && item.hItem && TreeView_GetItem(tree, &item) && leaf == text) return;
     Sleep(10);
   }
+}
+
+std::wstring Caption(HWND hwnd) {
+  wchar_t text[1024] = {};
+  GetWindowTextW(hwnd, text, 1024);
+  return text;
+}
+
+RECT ClientRectOf(HWND parent, HWND control) {
+  RECT rect = ScreenRect(control);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
 }
 
 }  // namespace gui_test

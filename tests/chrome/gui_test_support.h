@@ -72,6 +72,10 @@ HICON QuestionIcon();
 
 // Screen rectangle of a window.
 RECT ScreenRect(HWND hwnd);
+// A control's rectangle in its window's client pixels.
+RECT ClientRectOf(HWND parent, HWND control);
+// A window's text (its caption).
+std::wstring Caption(HWND hwnd);
 
 // A folder under the build tree or %TEMP%, in Windows form.
 std::wstring TempPath();

@@ -8,22 +8,12 @@
 #include "platform/window/handles.h"
 #include "png_file.h"
 
+using gui_test::Caption;
+using gui_test::ClientRectOf;
 using options_test::OptionsDialog;
 using options_test::OptionsDialogTest;
 
 namespace {
-
-RECT ClientRectOf(HWND parent, HWND control) {
-  RECT rect = gui_test::ScreenRect(control);
-  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
-std::wstring Caption(HWND hwnd) {
-  wchar_t text[256] = {};
-  GetWindowTextW(hwnd, text, 256);
-  return text;
-}
 
 POINT ScreenPoint(HWND hwnd, int x, int y) {
   POINT point{x, y};
