@@ -14,6 +14,13 @@ if [ -z "$prefix" ]; then
   prefix=$dir/wineprefix
 fi
 
+# Wine names Unix files in the locale's character set: under the C locale a name outside
+# ASCII cannot be created at all.
+case "$(locale charmap 2>/dev/null)" in
+  UTF-8) ;;
+  *) export LC_ALL=C.UTF-8 ;;
+esac
+
 export WINEPREFIX=$prefix
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -29,6 +36,13 @@ if [ ! -f "$prefix/.quillet-ready" ]; then
       wineserver -p60 </dev/null >/dev/null 2>&1 9>&- || true
       wine wineboot -i </dev/null >/dev/null 2>&1 9>&-
       wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 9>&-
+      # Wine links Desktop, Documents and the like to the user's home folder. The tests need a
+      # sealed profile: the folder picker starts from the Desktop, so whatever the home folder
+      # holds would change what they see, and a listing written to the default destination
+      # must not land among the user's own files.
+      for link in "$prefix"/drive_c/users/*/*; do
+        if [ -L "$link" ]; then rm -f "$link" && mkdir "$link"; fi
+      done
       # The desktop process wineboot started still has no display driver: start afresh.
       wineserver -k </dev/null >/dev/null 2>&1 9>&- || true
       wineserver -w </dev/null >/dev/null 2>&1 9>&- || true

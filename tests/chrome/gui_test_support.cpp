@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include <gtest/gtest.h>
+
 namespace gui_test {
 
 void PumpFor(int ms) {
@@ -203,18 +205,28 @@ void KeepDesktopAlive() {
 }
 
 void SelectInPicker(HWND picker, const std::wstring& path, const std::wstring& leaf) {
-  const HWND tree = FindWindowExW(picker, nullptr, WC_TREEVIEWW, nullptr);
+  HWND tree = nullptr;
+  HTREEITEM selected = nullptr;
+  wchar_t shown[MAX_PATH] = {};
   for (int attempt = 0; attempt < 100; ++attempt) {
+    if (!tree) tree = FindWindowExW(picker, nullptr, WC_TREEVIEWW, nullptr);
     SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
-    wchar_t text[MAX_PATH] = {};
+    selected = tree ? TreeView_GetSelection(tree) : nullptr;
+    shown[0] = L'\0';
     TVITEMW item{};
     item.mask = TVIF_TEXT;
-    item.hItem = TreeView_GetSelection(tree);
-    item.pszText = text;
+    item.hItem = selected;
+    item.pszText = shown;
     item.cchTextMax = MAX_PATH;
-    if (tree && item.hItem && TreeView_GetItem(tree, &item) && leaf == text) return;
+    if (selected) TreeView_GetItem(tree, &item);
+    // A drive's caption differs between systems: any selection below the root will do.
+    const bool below = selected && selected != TreeView_GetRoot(tree);
+    if (below && (leaf.empty() || leaf == shown)) return;
     Sleep(10);
   }
+  ADD_FAILURE() << "the folder picker did not select " << path << ": its tree has "
+                << (tree ? TreeView_GetCount(tree) : 0u) << " items and shows \"" << shown
+                << "\" selected";
 }
 
 std::wstring Caption(HWND hwnd) {

@@ -29,7 +29,8 @@ void MouseButton(int button, bool down);  // button: 1 left, 2 right, 4 middle
 void KeyPress(WORD virtualKey, bool withAlt = false);
 
 // Selects `path` in the shell's folder picker and waits until its tree shows `leaf` selected
-// (up to a second): a selection made while the picker still fills its tree can be lost.
+// (up to a second): a selection made while the picker still fills its tree can be lost. An
+// empty `leaf` accepts any item below the tree's root. Fails the test when nothing is selected.
 void SelectInPicker(HWND picker, const std::wstring& path, const std::wstring& leaf);
 
 // What a watched message box showed.
