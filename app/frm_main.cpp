@@ -278,10 +278,13 @@ class YieldTiming {
 YieldTiming yieldTiming;
 
 // The walk's yield point: when input is pending, let the windows handle everything queued
-// (a click on Cancel among it).
+// (a click on Cancel among it). Posted and sent messages count as well: the system's close
+// command (Alt+F4, the taskbar's Close) arrives posted, and must end the run rather than wait
+// for it.
 bool YieldToWindows() {
   yieldTiming.Point();
-  if (GetInputState() == 0) return false;
+  constexpr UINT kWaiting = QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_SENDMESSAGE;
+  if (HIWORD(GetQueueStatus(kWaiting)) == 0) return false;
   if (!ProcessPendingMessages()) CancelRequested = true;  // the program is quitting
   return true;
 }

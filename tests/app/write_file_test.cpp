@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "frm_main_fixture.h"
@@ -226,6 +227,32 @@ TEST_F(WriteFileTest, EscapeDuringARunClosesTheWindowAfterTheWalk) {
   EXPECT_FALSE(form.IsLoaded());
   EXPECT_LT(ReadLines(output).size(), 30u * 31u);
   EXPECT_EQ(L"2", Stored(L"PrintListType")) << "options saved at unload";
+}
+
+TEST_F(WriteFileTest, SystemCloseDuringARunClosesTheWindowAfterTheWalk) {
+  TempTree tree;
+  MakeWideTree(tree, 30, 30);
+  TempTree out;
+  const std::wstring output = out.Path("list.txt");
+  Load();
+  gui_test::Press(Ctl(frmMain::optListType0));
+  Fill(tree.Root(), output);
+  const HWND cancel = Ctl(frmMain::cmdCancel);
+  std::vector<SeenBox> seen;
+  {
+    // The taskbar's Close posts the command; no input follows it.
+    const HWND window = form.Handle();
+    std::thread close([cancel, window] {
+      for (int i = 0; i < 2000 && !IsWindowEnabled(cancel); ++i) Sleep(1);
+      PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    seen = WriteFile({});
+    close.join();
+  }
+  EXPECT_TRUE(seen.empty()) << "no box after a close during a run";
+  EXPECT_FALSE(form.IsLoaded());
+  EXPECT_LT(ReadLines(output).size(), 30u * 31u);
+  EXPECT_EQ(L"0", Stored(L"PrintListType")) << "options saved at unload";
 }
 
 TEST_F(WriteFileTest, BrowseFillsTheBoxesFromThePicker) {
