@@ -246,10 +246,16 @@ void Window::CreateControls() {
       SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
     }
     // Visual styles draw these captions in the theme's colour; the layout's colour must win.
+    // A blank (not empty) name matches no theme: that is how styles are turned off for one
+    // control, and an empty name is refused on some systems.
     if (row.foreColour != kDefaultColour &&
         (row.kind == ControlKind::OptionButton || row.kind == ControlKind::CheckBox ||
          row.kind == ControlKind::Frame)) {
-      SetWindowTheme(control, L"", L"");
+      const HRESULT themed = SetWindowTheme(control, L" ", L" ");
+      if (FAILED(themed)) {
+        throw platform::SystemError(static_cast<long>(themed),
+                                    platform::ErrorDescription(static_cast<long>(themed)));
+      }
     }
     if (!SetWindowSubclass(control, &Window::ControlProc, i, reinterpret_cast<DWORD_PTR>(this))) {
       platform::ThrowLastError();

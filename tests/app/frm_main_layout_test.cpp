@@ -1,6 +1,8 @@
 // The main window as laid out and as it starts up.
 #include <windows.h>
 
+#include <uxtheme.h>
+
 #include "frm_main_fixture.h"
 
 using gui_test::Caption;
@@ -112,6 +114,11 @@ TEST_F(MainWindowTest, LabelsAndOptionsAnswerWithTheirColours) {
     GetObjectW(reinterpret_cast<HBRUSH>(brush), sizeof info, &info);
     EXPECT_EQ(RGB(0, 0, 128), info.lbColor) << "row " << e.row;
     ReleaseDC(Ctl(e.row), dc);
+  }
+  // Visual styles would draw these captions in the theme's own colour (black on navy).
+  for (frmMain::Row row : {frmMain::fraOptions, frmMain::optListType0, frmMain::optListType1,
+                           frmMain::optListType2, frmMain::optListType3}) {
+    EXPECT_EQ(nullptr, GetWindowTheme(Ctl(row))) << "row " << row;
   }
   HDC dc = GetDC(Ctl(frmMain::lblStatus));
   const LRESULT brush = SendMessageW(form.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),

@@ -55,6 +55,10 @@ int main(int argc, char** argv) {
   const BOOL printed = BitBlt(memory, 0, 0, width, height, window, 0, 0, SRCCOPY);
   ReleaseDC(form.Handle(), window);
   GdiFlush();
+  // Plain GDI leaves the alpha byte 0 while themed controls set it; viewers that find any
+  // alpha in a 32-bit BMP would show everything else as transparent.
+  auto* pixel = static_cast<unsigned char*>(bits);
+  for (long i = 0; i < static_cast<long>(width) * height; ++i) pixel[i * 4 + 3] = 0xFF;
 
   BITMAPFILEHEADER file{};
   const DWORD imageSize = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 4;
