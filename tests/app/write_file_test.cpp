@@ -2,6 +2,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,6 +34,11 @@ class WriteFileTest : public MainWindowTest {
     Press(Ctl(frmMain::cmdPrint));
     return watcher.Seen();
   }
+  // Starts a run over a 30 x 30 tree with the list type of `listTypeOption`, has `close` act
+  // once it runs, and checks that the window closed after the walk: no box, a listing cut
+  // short, the options saved.
+  void ExpectClosesDuringARun(const std::function<void()>& close, frmMain::Row listTypeOption,
+                              const wchar_t* storedListType);
   void ExpectIdle() {
     EXPECT_TRUE(IsWindowEnabled(Ctl(frmMain::cmdPrint)));
     EXPECT_FALSE(IsWindowEnabled(Ctl(frmMain::cmdCancel)));
@@ -139,24 +145,49 @@ void MakeWideTree(const TempTree& tree, int top, int below) {
   }
 }
 
-// Clicks a control with the real mouse once `ready` holds, from another thread.
-class DelayedClick {
+// Runs `action` on another thread once a run has started (Cancel enabled).
+class OnceRunning {
  public:
-  DelayedClick(HWND control, std::function<bool()> ready)
-      : thread_([control, ready] {
-          for (int i = 0; i < 2000 && !ready(); ++i) Sleep(1);
-          const RECT rect = gui_test::ScreenRect(control);
-          gui_test::MoveCursor((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-          gui_test::MouseButton(1, true);
-          gui_test::MouseButton(1, false);
+  OnceRunning(HWND cancel, std::function<void()> action)
+      : thread_([cancel, action] {
+          for (int i = 0; i < 2000 && !IsWindowEnabled(cancel); ++i) Sleep(1);
+          action();
         }) {}
-  ~DelayedClick() { thread_.join(); }
+  ~OnceRunning() { thread_.join(); }
 
  private:
   std::thread thread_;
 };
 
+void ClickWithMouse(HWND control) {
+  const RECT rect = gui_test::ScreenRect(control);
+  gui_test::MoveCursor((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  gui_test::MouseButton(1, true);
+  gui_test::MouseButton(1, false);
+}
+
 }  // namespace
+
+void WriteFileTest::ExpectClosesDuringARun(const std::function<void()>& close,
+                                           frmMain::Row listTypeOption,
+                                           const wchar_t* storedListType) {
+  TempTree tree;
+  MakeWideTree(tree, 30, 30);
+  TempTree out;
+  const std::wstring output = out.Path("list.txt");
+  Load();
+  gui_test::Press(Ctl(listTypeOption));
+  Fill(tree.Root(), output);
+  std::vector<SeenBox> seen;
+  {
+    OnceRunning closing(Ctl(frmMain::cmdCancel), close);
+    seen = WriteFile({});
+  }
+  EXPECT_TRUE(seen.empty()) << "no box after a close during a run";
+  EXPECT_FALSE(form.IsLoaded());
+  EXPECT_LT(ReadLines(output).size(), 30u * 31u);
+  EXPECT_EQ(storedListType, Stored(L"PrintListType")) << "options saved at unload";
+}
 
 TEST_F(WriteFileTest, CancelDuringARunStopsTheWalk) {
   TempTree tree;
@@ -168,7 +199,7 @@ TEST_F(WriteFileTest, CancelDuringARunStopsTheWalk) {
   const HWND cancel = Ctl(frmMain::cmdCancel);
   std::vector<SeenBox> seen;
   {
-    DelayedClick click(cancel, [cancel] { return IsWindowEnabled(cancel) != FALSE; });
+    OnceRunning click(cancel, [cancel] { ClickWithMouse(cancel); });
     seen = WriteFile({Answer(IDOK)});
   }
   ASSERT_EQ(1u, seen.size());
@@ -185,74 +216,19 @@ TEST_F(WriteFileTest, CancelDuringARunStopsTheWalk) {
 }
 
 TEST_F(WriteFileTest, ExitDuringARunClosesTheWindowAfterTheWalk) {
-  TempTree tree;
-  MakeWideTree(tree, 30, 30);
-  TempTree out;
-  const std::wstring output = out.Path("list.txt");
-  Load();
-  gui_test::Press(Ctl(frmMain::optListType0));
-  Fill(tree.Root(), output);
-  const HWND cancel = Ctl(frmMain::cmdCancel);
-  std::vector<SeenBox> seen;
-  {
-    DelayedClick click(Ctl(frmMain::cmdExit),
-                       [cancel] { return IsWindowEnabled(cancel) != FALSE; });
-    seen = WriteFile({});
-  }
-  EXPECT_TRUE(seen.empty()) << "no box after an exit during a run";
-  EXPECT_FALSE(form.IsLoaded());
-  EXPECT_LT(ReadLines(output).size(), 30u * 31u);
-  EXPECT_EQ(L"0", Stored(L"PrintListType")) << "options saved at unload";
+  ExpectClosesDuringARun([this] { ClickWithMouse(Ctl(frmMain::cmdExit)); }, frmMain::optListType0,
+                         L"0");
 }
 
 TEST_F(WriteFileTest, EscapeDuringARunClosesTheWindowAfterTheWalk) {
-  TempTree tree;
-  MakeWideTree(tree, 30, 30);
-  TempTree out;
-  const std::wstring output = out.Path("list.txt");
-  Load();
-  Fill(tree.Root(), output);
-  const HWND cancel = Ctl(frmMain::cmdCancel);
-  std::vector<SeenBox> seen;
-  {
-    // Write File pressed with the mouse takes the focus; the key must still reach the window.
-    std::thread escape([cancel] {
-      for (int i = 0; i < 2000 && !IsWindowEnabled(cancel); ++i) Sleep(1);
-      gui_test::KeyPress(VK_ESCAPE);
-    });
-    seen = WriteFile({});
-    escape.join();
-  }
-  EXPECT_TRUE(seen.empty()) << "no box after an exit during a run";
-  EXPECT_FALSE(form.IsLoaded());
-  EXPECT_LT(ReadLines(output).size(), 30u * 31u);
-  EXPECT_EQ(L"2", Stored(L"PrintListType")) << "options saved at unload";
+  // Write File pressed with the mouse takes the focus; the key must still reach the window.
+  ExpectClosesDuringARun([] { gui_test::KeyPress(VK_ESCAPE); }, frmMain::optListType2, L"2");
 }
 
 TEST_F(WriteFileTest, SystemCloseDuringARunClosesTheWindowAfterTheWalk) {
-  TempTree tree;
-  MakeWideTree(tree, 30, 30);
-  TempTree out;
-  const std::wstring output = out.Path("list.txt");
-  Load();
-  gui_test::Press(Ctl(frmMain::optListType0));
-  Fill(tree.Root(), output);
-  const HWND cancel = Ctl(frmMain::cmdCancel);
-  std::vector<SeenBox> seen;
-  {
-    // The taskbar's Close posts the command; no input follows it.
-    const HWND window = form.Handle();
-    std::thread close([cancel, window] {
-      for (int i = 0; i < 2000 && !IsWindowEnabled(cancel); ++i) Sleep(1);
-      PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    });
-    seen = WriteFile({});
-    close.join();
-  }
-  EXPECT_TRUE(seen.empty()) << "no box after a close during a run";
-  EXPECT_FALSE(form.IsLoaded());
-  EXPECT_LT(ReadLines(output).size(), 30u * 31u);
-  EXPECT_EQ(L"0", Stored(L"PrintListType")) << "options saved at unload";
+  // The taskbar's Close posts the command; no input follows it.
+  ExpectClosesDuringARun([this] { PostMessageW(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); },
+                         frmMain::optListType0, L"0");
 }
 
 TEST_F(WriteFileTest, BrowseFillsTheBoxesFromThePicker) {
