@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "about/frm_about.h"
@@ -294,6 +297,30 @@ bool EndsWithTxt(const std::wstring& text) {
   return view.substr(view.size() >= 4 ? view.size() - 4 : 0) == L".txt";
 }
 
+// A path in the names the file system stores; a path that cannot be expanded stays as given,
+// since filling a box never fails.
+NativeString ExpandedOrAsGiven(const NativeString& path) {
+  try {
+    return ExpandShortPath(path);
+  } catch (const std::exception&) {
+    return path;
+  }
+}
+
+// The dropped-files block is freed with DragFinish, whatever the handler does with it.
+struct DropDeleter {
+  void operator()(HDROP drop) const noexcept { DragFinish(drop); }
+};
+using UniqueHDrop = std::unique_ptr<std::remove_pointer_t<HDROP>, DropDeleter>;
+
+std::wstring DroppedPath(HDROP drop, UINT index) {
+  std::wstring path(DragQueryFileW(drop, index, nullptr, 0), L'\0');
+  if (!path.empty()) {
+    path.resize(DragQueryFileW(drop, index, path.data(), static_cast<UINT>(path.size() + 1)));
+  }
+  return path;
+}
+
 // Notepad from the Windows folder, by its full path, so that no program of the same name in
 // the current or the program's folder is started instead.
 void StartViewer(const std::wstring& outputPath, int showCommand) {
@@ -361,14 +388,37 @@ void frmMain::Form_Load(std::wstring_view commandLine) {
   SetEnabled(cmdCancel, false);
   SetYieldHandler(&YieldToWindows);
 
-  NativeString source = SourcePathFromCommandLine(commandLine);
-  if (!source.empty()) {
-    try {
-      source = ExpandShortPath(source);
-    } catch (const std::exception&) {
-      // Start-up never fails on its command line: the path stays as given.
+  DragAcceptFiles(Handle(), TRUE);
+
+  // Start-up never fails on its command line: a path that cannot be expanded stays as given.
+  const NativeString source = SourcePathFromCommandLine(commandLine);
+  if (!source.empty()) SetText(txtPath0, ExpandedOrAsGiven(source));
+}
+
+std::optional<LRESULT> frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+  if (message != WM_DROPFILES) return std::nullopt;
+  const UniqueHDrop drop(reinterpret_cast<HDROP>(wParam));
+  Form_DropFiles(drop.get());
+  return 0;
+}
+
+// Files dropped from Explorer: a folder fills the source box, expanded as the command line's
+// is; a .txt file fills the output box; anything else changes nothing. Of several dropped
+// at once, the first folder and the first .txt file count.
+void frmMain::Form_DropFiles(HDROP drop) {
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  bool sourceFilled = false;
+  bool outputFilled = false;
+  for (UINT i = 0; i < count; ++i) {
+    const std::wstring path = DroppedPath(drop, i);
+    if (path.empty()) continue;
+    if (platform::FolderExists(path)) {
+      if (!sourceFilled) SetText(txtPath0, ExpandedOrAsGiven(path));
+      sourceFilled = true;
+    } else if (EndsWithTxt(path)) {
+      if (!outputFilled) SetText(txtPath1, path);
+      outputFilled = true;
     }
-    SetText(txtPath0, source);
   }
 }
 

@@ -3,7 +3,12 @@
 // surface with any mouse button.
 #pragma once
 
+#include <windows.h>
+
+#include <shellapi.h>
+
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "chrome/captionless_window_mover.h"
@@ -63,10 +68,12 @@ class frmMain : public platform::window::Window {
   HCURSOR CursorFor(int row) override;
   void OnTimer(UINT_PTR id) override;
   void OnCloseRequest() override { Unload(); }
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
   void Form_Load(std::wstring_view commandLine);
   void Form_Unload();
+  void Form_DropFiles(HDROP drop);
   void cmdExit_Click();
   void cmdOptions_Click();
   void optListType_Click(int index);
