@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <array>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -174,39 +175,40 @@ UniqueHCursor LoadHandPointer() {
   return cursor;
 }
 
-std::wstring ProgramPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) platform::ThrowLastError();
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
-// Major.Minor.Revision from the program's own version resource, in plain decimal.
+// Major.Minor.Revision from the program's own version resource, in plain decimal. The
+// resource is read in place rather than through VERSION.dll: a DLL of that name planted
+// beside the program would otherwise be loaded into it.
 std::wstring ProgramVersionNumbers() {
-  const std::wstring path = ProgramPath();
-  DWORD unused = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &unused);
-  if (size == 0) platform::ThrowLastError();
-  std::vector<unsigned char> data(size);
-  if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) platform::ThrowLastError();
-  void* block = nullptr;
-  UINT blockSize = 0;
-  if (!VerQueryValueW(data.data(), L"\\", &block, &blockSize) || !block ||
-      blockSize < sizeof(VS_FIXEDFILEINFO)) {
-    throw platform::SystemError(ERROR_RESOURCE_TYPE_NOT_FOUND,
-                                platform::ErrorDescription(ERROR_RESOURCE_TYPE_NOT_FOUND));
+  const auto missing = [] {
+    return platform::SystemError(ERROR_RESOURCE_TYPE_NOT_FOUND,
+                                 platform::ErrorDescription(ERROR_RESOURCE_TYPE_NOT_FOUND));
+  };
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+  if (!found) platform::ThrowLastError();
+  HGLOBAL loaded = LoadResource(nullptr, found);
+  const auto* bytes = static_cast<const unsigned char*>(loaded ? LockResource(loaded) : nullptr);
+  if (!bytes) platform::ThrowLastError();
+  const DWORD size = SizeofResource(nullptr, found);
+
+  // VS_VERSIONINFO: wLength, wValueLength, wType, the key L"VS_VERSION_INFO", padding to a
+  // 32-bit boundary, then the VS_FIXEDFILEINFO value.
+  constexpr wchar_t kKey[] = L"VS_VERSION_INFO";
+  constexpr std::size_t kKeyOffset = 3 * sizeof(WORD);
+  constexpr std::size_t kValueOffset = (kKeyOffset + sizeof kKey + 3) & ~std::size_t{3};
+  if (size < kValueOffset + sizeof(VS_FIXEDFILEINFO)) throw missing();
+  WORD valueLength = 0;
+  std::memcpy(&valueLength, bytes + sizeof(WORD), sizeof valueLength);
+  if (valueLength < sizeof(VS_FIXEDFILEINFO) ||
+      std::memcmp(bytes + kKeyOffset, kKey, sizeof kKey) != 0) {
+    throw missing();
   }
-  const auto* info = static_cast<const VS_FIXEDFILEINFO*>(block);
+  VS_FIXEDFILEINFO info{};
+  std::memcpy(&info, bytes + kValueOffset, sizeof info);
+  if (info.dwSignature != VS_FFI_SIGNATURE) throw missing();
   // The resource's file version is Major, Minor, Revision, 0.
-  return std::to_wstring(HIWORD(info->dwFileVersionMS)) + L"." +
-         std::to_wstring(LOWORD(info->dwFileVersionMS)) + L"." +
-         std::to_wstring(HIWORD(info->dwFileVersionLS));
+  return std::to_wstring(HIWORD(info.dwFileVersionMS)) + L"." +
+         std::to_wstring(LOWORD(info.dwFileVersionMS)) + L"." +
+         std::to_wstring(HIWORD(info.dwFileVersionLS));
 }
 
 std::int16_t LabelIndex(int row) { return static_cast<std::int16_t>(kRows[row].index); }

@@ -31,6 +31,9 @@ class ComApartment {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int showCommand) {
+  // DLLs loaded from now on come from the system folder only, never from the program's own
+  // folder, where anything downloaded beside it may lie. (It fails only for an unknown flag.)
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   try {
     ComApartment com;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "cli/command_line.h"
 #include "cli/console_output.h"
 #include "listing/app_options.h"
@@ -68,6 +72,9 @@ int Run(const std::vector<NativeString>& arguments) {
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
+  // DLLs loaded from now on come from the system folder only, never from the program's own
+  // folder, where anything downloaded beside it may lie. (It fails only for an unknown flag.)
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   std::vector<NativeString> arguments(argv + 1, argv + argc);
   return Run(arguments);
 }

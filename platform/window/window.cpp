@@ -1,7 +1,6 @@
 #include "platform/window/window.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -17,6 +16,21 @@ namespace platform::window {
 namespace {
 
 constexpr wchar_t kClassName[] = L"QuilletFormWindow";
+
+// SetWindowTheme from uxtheme.dll in the system folder, loaded at run time: uxtheme.dll is not
+// one of Windows' known DLLs, so a static import would be looked for beside the program first.
+// The library stays loaded for the life of the process. Without it there are no visual
+// styles, so there is nothing to turn off: the result is then nullptr.
+using SetWindowThemeFunction = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+SetWindowThemeFunction SystemSetWindowTheme() {
+  static const SetWindowThemeFunction function = []() -> SetWindowThemeFunction {
+    HMODULE library = LoadLibraryExW(L"uxtheme.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!library) return nullptr;
+    return reinterpret_cast<SetWindowThemeFunction>(
+        reinterpret_cast<void (*)()>(GetProcAddress(library, "SetWindowTheme")));
+  }();
+  return function;
+}
 
 ATOM RegisterFormClass(WNDPROC procedure) {
   static const ATOM atom = [procedure] {
@@ -251,7 +265,8 @@ void Window::CreateControls() {
     if (row.foreColour != kDefaultColour &&
         (row.kind == ControlKind::OptionButton || row.kind == ControlKind::CheckBox ||
          row.kind == ControlKind::Frame)) {
-      const HRESULT themed = SetWindowTheme(control, L" ", L" ");
+      const SetWindowThemeFunction setWindowTheme = SystemSetWindowTheme();
+      const HRESULT themed = setWindowTheme ? setWindowTheme(control, L" ", L" ") : S_OK;
       if (FAILED(themed)) {
         throw platform::SystemError(static_cast<long>(themed),
                                     platform::ErrorDescription(static_cast<long>(themed)));
