@@ -180,6 +180,8 @@ for c in $cases; do
       cmds+=("env ${envs[i]} '$run' '$exe' ${args[i]} --type 2 --size --date \
 '$(windows_path "$mnt")' '$(windows_path "$o.txt")'")
     done
+    # What starting a Windows process costs at all, which every Wine row includes.
+    rows+=(wine-start) refs+=("") cmds+=("'$run' cmd /c exit")
   fi
 
   echo
@@ -214,12 +216,12 @@ for c in $cases; do
           count[NR] = $6; check[NR] = $7
           if ($1 == "find") f = $2
           else if ($1 ~ /^wine:/) { if (!w) w = $2 }
-          else if (!q) q = $2 }
+          else if ($1 != "wine-start" && !q) q = $2 }
         END {
           printf "   %-22s %9s %8s %17s %8s %8s %9s  %s\n", "command", "mean ms", "+- ms",
                  "min-max ms", "/ find", "/ first", "listings", "bytes vs unmounted tree"
           for (i = 1; i <= NR; i++) {
-            first = name[i] ~ /^wine:/ ? w : name[i] == "find" ? 0 : q
+            first = name[i] ~ /^wine:/ ? w : name[i] ~ /^(find|wine-start)$/ ? 0 : q
             printf "   %-22s %9.1f %8.1f %8.1f-%-8.1f %8.2f %8s %9s  %s\n", name[i],
                    mean[i] * 1000, sd[i] * 1000, lo[i] * 1000, hi[i] * 1000, mean[i] / f,
                    first ? sprintf("%.2f", mean[i] / first) : "-", count[i], check[i]
