@@ -133,12 +133,14 @@ in_background() {
 trap unmount_layer EXIT
 trap '[ -z "$child" ] || kill "$child" 2>/dev/null; exit 130' INT TERM HUP
 
-# The listings one run of COMMAND makes, counted by a fresh layer: count_listings TREE DELAY CMD
+# Sets listed to the listings one run of COMMAND makes, counted by a fresh layer (not in a
+# subshell, so that the traps still hold): count_listings TREE DELAY COMMAND
+listed=
 count_listings() {
   mount_layer "$1" "$2"
   in_background bash -c "$3" >/dev/null
   unmount_layer
-  sed -n 's/^listings: //p' "$log"
+  listed=$(sed -n 's/^listings: //p' "$log")
 }
 
 # Wine maps / to drive Z:.
@@ -195,7 +197,8 @@ for c in $cases; do
   # Listings made, and the outputs compared with those written for the tree itself.
   counts=() checks=()
   for i in "${!rows[@]}"; do
-    counts+=("$(count_listings "$tree_dir" "$delay" "${cmds[i]}")")
+    count_listings "$tree_dir" "$delay" "${cmds[i]}"
+    counts+=("$listed")
     if [ -z "${refs[i]}" ]; then
       checks+=("-")
     elif same_listing "${refs[i]}.txt" "$mnt" "${refs[i]}-local.txt" "$tree_dir"; then
