@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
-# make-tree.sh DIR N
+# make-tree.sh DIR N [FILES]
 # Makes a deterministic folder tree of exactly N entries (files and folders, not counting DIR)
 # for the benchmarks: 10 to 20 files and 3 to 5 subfolders per folder, filled breadth first,
-# so the depth grows like log4(N) (folders 6 deep for 100,000 entries). Files get
+# so the depth grows like log4(N) (folders 6 deep for 100,000 entries). FILES (a number)
+# gives every folder exactly that many files instead, for trees with more folders per entry
+# (10 gives one folder per 11 entries). Files get
 # one of four sizes (sparse, so they take no disk space) and one of four modification dates.
 #
 # A finished tree is recorded in DIR.tree beside it; a later call with the same N reuses it.
 # Needs only coreutils, findutils and awk.
 set -euo pipefail
 
-if [ $# -ne 2 ] || ! [[ $2 =~ ^[0-9]+$ ]]; then
-  echo "usage: $0 DIR N" >&2
+if [ $# -lt 2 ] || [ $# -gt 3 ] || ! [[ $2 =~ ^[0-9]+$ ]] || ! [[ ${3:-1} =~ ^[1-9][0-9]*$ ]]; then
+  echo "usage: $0 DIR N [FILES]" >&2
   exit 2
 fi
 dir=$(realpath -m -- "$1")
@@ -19,6 +21,9 @@ marker=$dir.tree
 # Bump when the layout below changes, so that old trees are rebuilt.
 layout=1
 want="layout=$layout entries=$entries"
+# The default shape keeps the marker it always had, so existing trees stay valid.
+files=${3:-}
+[ -z "$files" ] || want="$want files=$files"
 
 if [ -d "$dir" ] && [ -f "$marker" ] && [ "$(cat "$marker")" = "$want" ]; then
   exit 0
@@ -38,9 +43,9 @@ mkdir -p "$work"
 cd "$work"
 
 # One line per entry, parents before children: "D path" or "F class path".
-awk -v n="$entries" '
+awk -v n="$entries" -v fixed="${files:-0}" '
   function add_files(folder, id,    count, i, class, stem) {
-    count = 10 + (id * 7) % 11
+    count = fixed ? fixed : 10 + (id * 7) % 11
     for (i = 1; i <= count && made < n; i++) {
       class = (id + i) % 4
       stem = names[(id * 3 + i) % 8]
