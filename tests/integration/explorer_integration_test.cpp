@@ -1,6 +1,10 @@
 // Adding and removing the folder command in the sandboxed per-user registry.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <sddl.h>
+
 #include <iostream>
 
 #include "box_recorder.h"
@@ -117,6 +121,28 @@ TEST_F(ExplorerIntegrationTest, AddSaysNoWhenTheKeysCannotBeWritten) {
   EXPECT_FALSE(AddExplorerIntegration());
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kShell + L"\\Print Directory"));
   // Registry statuses are not reported by the helpers.
+  EXPECT_TRUE(boxes.Seen().empty());
+}
+
+// The menu entry's key exists and takes no values, while a command key may still be made
+// under it: the part that was written is taken back, and no half entry stays.
+TEST_F(ExplorerIntegrationTest, AddRefusedPartWayTakesBackWhatItWrote) {
+  // Everyone may read it, make sub-keys and delete it, but not set its values.
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"D:P(A;CI;0x3001D;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+  HKEY created = nullptr;
+  const LSTATUS status =
+      RegCreateKeyExW(HKEY_CURRENT_USER, (kShell + L"\\Print Directory").c_str(), 0, nullptr, 0,
+                      KEY_READ, &attributes, &created, nullptr);
+  LocalFree(descriptor);
+  ASSERT_EQ(ERROR_SUCCESS, status);
+  RegCloseKey(created);
+
+  EXPECT_FALSE(AddExplorerIntegration());
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kShell + L"\\Print Directory\\command"));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kShell + L"\\Print Directory"));
   EXPECT_TRUE(boxes.Seen().empty());
 }
 

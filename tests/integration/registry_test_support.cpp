@@ -1,11 +1,11 @@
 #include "registry_test_support.h"
 
+#include "platform/handles.h"
 #include "platform/registry_key.h"
-#include "platform/window/handles.h"
 
 namespace integration_test {
 
-using platform::window::UniqueHandle;
+using platform::UniqueHandle;
 
 std::wstring SandboxedKeyForReg(const std::wstring& keyPath) {
   return L"HKCU\\Software\\QuilletTests\\Sandbox" + std::to_wstring(GetCurrentProcessId()) + L"\\" +

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <string>
@@ -11,6 +12,7 @@
 #include "integration/explorer_integration.h"
 #include "options_fixture.h"
 #include "platform/registry_key.h"
+#include "platform/system_error.h"
 #include "registry_test_support.h"
 
 using gui_test::Answer;
@@ -396,4 +398,44 @@ TEST_F(OptionsDialogTest, StoredPrintStyleWithoutAnOptionButtonSelectsNoneAndIsK
     EXPECT_TRUE(PressOk(dialog).empty());
   });
   EXPECT_EQ(L"7", Stored(L"PrintStyle"));
+}
+
+// A store that refuses the save is reported the same way from the dialog's O.k. and from the
+// main window's Exit: the bare description in an "Error" box with the information icon.
+TEST_F(OptionsDialogTest, RefusedSaveIsReportedAlikeFromOkAndFromExit) {
+  Load();
+  // Everyone may read and delete the store's key, nobody may set its values.
+  const std::wstring storeKey = L"Software\\Quillet\\" + OptionsApplicationName() + L"\\Options";
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegOpenKeyExW(HKEY_CURRENT_USER, storeKey.c_str(), 0, WRITE_DAC, &key));
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"D:P(A;;0x30019;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
+  const LSTATUS locked = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+  LocalFree(descriptor);
+  RegCloseKey(key);
+  ASSERT_EQ(ERROR_SUCCESS, locked);
+
+  std::vector<SeenBox> seen;
+  WithOptions([&](const OptionsDialog& dialog) {
+    BoxWatcher watcher({Answer(IDOK)});
+    dialog.Click(frmOptions::cmdOk);
+    seen = watcher.Seen();
+  });
+  {
+    BoxWatcher watcher({Answer(IDOK)});
+    gui_test::Press(Ctl(frmMain::cmdExit));
+    const auto atExit = watcher.Seen();
+    seen.insert(seen.end(), atExit.begin(), atExit.end());
+  }
+  ASSERT_EQ(2u, seen.size());
+  for (const SeenBox& box : seen) {
+    EXPECT_EQ(L"Error", box.title);
+    EXPECT_EQ(gui_test::InformationIcon(), box.icon);
+    EXPECT_EQ(std::vector<int>{IDOK}, box.buttons);
+    EXPECT_EQ(0u, box.text.find(platform::ErrorDescription(ERROR_ACCESS_DENIED))) << Narrow(box.text);
+  }
+  EXPECT_EQ(seen[0].text, seen[1].text);
+  EXPECT_FALSE(form.IsLoaded());
 }

@@ -1,7 +1,7 @@
-// Owning wrappers for the Win32 handles the windows use. Each is a move-only
-// std::unique_ptr with the right release call, so that no GDI object, region, cursor or
-// kernel handle outlives its owner. A region handed to SetWindowRgn belongs to the system:
-// call release() on it after a successful hand-over, never reset().
+// Owning wrappers for every Win32 handle the program holds. Each is a move-only
+// std::unique_ptr with the right release call, so that no GDI object, region, cursor, window,
+// registry key or kernel handle outlives its owner. A region handed to SetWindowRgn belongs to the
+// system: call release() on it after a successful hand-over, never reset().
 #pragma once
 
 #include <windows.h>
@@ -9,7 +9,7 @@
 #include <memory>
 #include <type_traits>
 
-namespace platform::window {
+namespace platform {
 
 struct GdiObjectDeleter {
   void operator()(HGDIOBJ object) const noexcept { DeleteObject(object); }
@@ -21,6 +21,14 @@ struct KernelHandleDeleter {
   void operator()(HANDLE handle) const noexcept {
     if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
   }
+};
+struct WindowDeleter {
+  void operator()(HWND hwnd) const noexcept { DestroyWindow(hwnd); }
+};
+// A key opened or created by this program. Never holds a predefined root key
+// (HKEY_CURRENT_USER, ...).
+struct HKeyDeleter {
+  void operator()(HKEY key) const noexcept { RegCloseKey(key); }
 };
 struct FindHandleDeleter {
   void operator()(HANDLE handle) const noexcept {
@@ -35,6 +43,8 @@ using UniqueHBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectD
 using UniqueHCursor = std::unique_ptr<std::remove_pointer_t<HCURSOR>, CursorDeleter>;
 using UniqueHandle = std::unique_ptr<void, KernelHandleDeleter>;
 using UniqueFindHandle = std::unique_ptr<void, FindHandleDeleter>;
+using UniqueHwnd = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
+using UniqueHKey = std::unique_ptr<std::remove_pointer_t<HKEY>, HKeyDeleter>;
 
 // A device context from GetDC, released with ReleaseDC for the same window.
 class WindowDC {
@@ -52,4 +62,4 @@ class WindowDC {
   HDC dc_;
 };
 
-}  // namespace platform::window
+}  // namespace platform
