@@ -372,8 +372,7 @@ void frmAbout::OnControlMouseMove(int row, int /*button*/, int /*shift*/, float 
   }
 }
 
-void frmAbout::OnControlMouseUp(int row, int /*button*/, int /*shift*/, float /*x*/,
-                                float /*y*/) {
+void frmAbout::OnControlMouseUp(int row, int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {
   if (!IsStaticLabel(row)) return;
   capturingLabel_ = -1;
   lblLabel_MouseUp(LabelIndex(row));

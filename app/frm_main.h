@@ -39,10 +39,10 @@ class frmMain : public platform::window::Window {
   static constexpr platform::window::Colour kTitleHighlight = platform::window::Rgb(0, 255, 0);
   // Where the window is in its life: a run keeps it loaded until the walk has unwound.
   enum class RunState {
-    Idle,             // loaded, no run
-    Running,          // a Write File run is in progress
-    UnloadAfterRun,   // Exit or the session's end came during a run: unload when it ends
-    Unloaded,         // the options are saved; the window is gone or going
+    Idle,            // loaded, no run
+    Running,         // a Write File run is in progress
+    UnloadAfterRun,  // Exit or the session's end came during a run: unload when it ends
+    Unloaded,        // the options are saved; the window is gone or going
   };
 
   frmMain();

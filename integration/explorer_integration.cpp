@@ -25,11 +25,10 @@ bool AddExplorerIntegration() {
   RegistrySetKeyValue(HKEY_CURRENT_USER, kPrintDirectoryCommandKey, L"", commandLine, REG_SZ);
 
   // The helpers report no status: what is in the registry now is the answer.
-  const bool complete =
-      platform::ReadRegistryString(HKEY_CURRENT_USER, kPrintDirectoryKey, L"") ==
-          kPrintDirectoryMenuText &&
-      platform::ReadRegistryString(HKEY_CURRENT_USER, kPrintDirectoryCommandKey, L"") ==
-          commandLine;
+  const bool complete = platform::ReadRegistryString(HKEY_CURRENT_USER, kPrintDirectoryKey, L"") ==
+                            kPrintDirectoryMenuText &&
+                        platform::ReadRegistryString(HKEY_CURRENT_USER, kPrintDirectoryCommandKey,
+                                                     L"") == commandLine;
   // Half an entry would show Explorer a command that does not start this program: take back
   // whatever part was written.
   if (!complete) RemoveExplorerIntegration();

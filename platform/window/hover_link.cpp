@@ -5,8 +5,8 @@
 
 namespace platform::window {
 
-HoverLink::HoverLink(Window& owner, UINT_PTR timerId, bool timerEnabled, int labelRow,
-                     int hitRow, Colour resting, Colour highlighted)
+HoverLink::HoverLink(Window& owner, UINT_PTR timerId, bool timerEnabled, int labelRow, int hitRow,
+                     Colour resting, Colour highlighted)
     : owner_(owner),
       timer_(owner, timerId, 50, timerEnabled),
       labelRow_(labelRow),

@@ -684,8 +684,8 @@ void Window::PaintTransparentLabel(int row, HWND control) {
   GetClientRect(control, &rect);
   const std::wstring text = Text(row);
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, state.foreColour != kDefaultColour ? state.foreColour
-                                                       : GetSysColor(COLOR_WINDOWTEXT));
+  SetTextColor(
+      dc, state.foreColour != kDefaultColour ? state.foreColour : GetSysColor(COLOR_WINDOWTEXT));
   const HGDIOBJ oldFont =
       SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
   // Laid out as a static control lays out its text: wrapped at words, & marks an access key.
@@ -707,9 +707,11 @@ void Window::MoveInOptionArray(int row, int step) {
   std::sort(members.begin(), members.end(),
             [this](int a, int b) { return Row(a).index < Row(b).index; });
   const auto count = static_cast<int>(members.size());
-  const auto at = static_cast<int>(std::find(members.begin(), members.end(), row) - members.begin());
+  const auto at =
+      static_cast<int>(std::find(members.begin(), members.end(), row) - members.begin());
   for (int moved = 1; moved < count; ++moved) {
-    const int next = members[static_cast<std::size_t>(((at + step * moved) % count + count) % count)];
+    const int next =
+        members[static_cast<std::size_t>(((at + step * moved) % count + count) % count)];
     const HWND control = Control(next);
     if (!IsWindowEnabled(control) || !Visible(next)) continue;
     SetFocus(control);

@@ -15,9 +15,9 @@
 // Controls are addressed by their row in the layout table. Enter presses the row flagged
 // kDefaultButton (or the push button that has the focus), Escape the row flagged
 // kCancelButton, Alt+letter the control with that access key, Tab walks the rows in table
-// order, the arrow keys walk an option-button array: the message loops in message_loop.h pass keys through IsDialogMessage for these
-// windows. Exceptions thrown by a handler are caught at the window procedure and shown by
-// ReportError; they never reach Windows.
+// order, the arrow keys walk an option-button array: the message loops in message_loop.h pass keys
+// through IsDialogMessage for these windows. Exceptions thrown by a handler are caught at the
+// window procedure and shown by ReportError; they never reach Windows.
 #pragma once
 
 #include <windows.h>
