@@ -219,7 +219,7 @@ TEST_F(WriteFileTest, SessionEndDuringARunCancelsItAndSavesTheOptionsOnce) {
   TempTree out;
   const std::wstring output = out.Path("list.txt");
   Load();
-  Press(Ctl(frmMain::optListType1));
+  Press(Ctl(frmMain::optListType0));
   Fill(tree.Root(), output);
   std::wstring savedAtSessionEnd;
   AtFirstYield([&] {
@@ -227,12 +227,12 @@ TEST_F(WriteFileTest, SessionEndDuringARunCancelsItAndSavesTheOptionsOnce) {
     SendMessageW(form.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     savedAtSessionEnd = Stored(L"PrintListType");
     // A second save would put the list type back over this.
-    Store(L"PrintListType", L"0");
+    Store(L"PrintListType", L"3");
   });
   const std::vector<SeenBox> seen = WriteFile({});
   EXPECT_TRUE(seen.empty()) << "no box when the session ends";
-  EXPECT_EQ(L"1", savedAtSessionEnd);
-  EXPECT_EQ(L"0", Stored(L"PrintListType"));
+  EXPECT_EQ(L"0", savedAtSessionEnd);
+  EXPECT_EQ(L"3", Stored(L"PrintListType"));
   EXPECT_FALSE(form.IsLoaded());
   EXPECT_LT(ReadLines(output).size(), 30u * 31u);
 }

@@ -128,17 +128,17 @@ TEST_F(ExplorerIntegrationTest, AddSaysNoWhenTheKeysCannotBeWritten) {
 // under it: the part that was written is taken back, and no half entry stays.
 TEST_F(ExplorerIntegrationTest, AddRefusedPartWayTakesBackWhatItWrote) {
   // Everyone may read it, make sub-keys and delete it, but not set its values.
+  HKEY created = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegCreateKeyExW(HKEY_CURRENT_USER, (kShell + L"\\Print Directory").c_str(), 0, nullptr,
+                            0, WRITE_DAC, nullptr, &created, nullptr));
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-      L"D:P(A;CI;0x3001D;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
-  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-  HKEY created = nullptr;
-  const LSTATUS status =
-      RegCreateKeyExW(HKEY_CURRENT_USER, (kShell + L"\\Print Directory").c_str(), 0, nullptr, 0,
-                      KEY_READ, &attributes, &created, nullptr);
+      L"D:P(A;;0x3001D;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
+  const LSTATUS locked = RegSetKeySecurity(created, DACL_SECURITY_INFORMATION, descriptor);
   LocalFree(descriptor);
-  ASSERT_EQ(ERROR_SUCCESS, status);
   RegCloseKey(created);
+  ASSERT_EQ(ERROR_SUCCESS, locked);
 
   EXPECT_FALSE(AddExplorerIntegration());
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kShell + L"\\Print Directory\\command"));

@@ -407,8 +407,7 @@ TEST_F(OptionsDialogTest, RefusedSaveIsReportedAlikeFromOkAndFromExit) {
   // Everyone may read and delete the store's key, nobody may set its values.
   const std::wstring storeKey = L"Software\\Quillet\\" + OptionsApplicationName() + L"\\Options";
   HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS,
-            RegOpenKeyExW(HKEY_CURRENT_USER, storeKey.c_str(), 0, WRITE_DAC, &key));
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, storeKey.c_str(), 0, WRITE_DAC, &key));
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
       L"D:P(A;;0x30019;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
@@ -434,7 +433,8 @@ TEST_F(OptionsDialogTest, RefusedSaveIsReportedAlikeFromOkAndFromExit) {
     EXPECT_EQ(L"Error", box.title);
     EXPECT_EQ(gui_test::InformationIcon(), box.icon);
     EXPECT_EQ(std::vector<int>{IDOK}, box.buttons);
-    EXPECT_EQ(0u, box.text.find(platform::ErrorDescription(ERROR_ACCESS_DENIED))) << Narrow(box.text);
+    EXPECT_EQ(0u, box.text.find(platform::ErrorDescription(ERROR_ACCESS_DENIED)))
+        << Narrow(box.text);
   }
   EXPECT_EQ(seen[0].text, seen[1].text);
   EXPECT_FALSE(form.IsLoaded());

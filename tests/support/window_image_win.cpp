@@ -140,8 +140,8 @@ bool SavePng(const WindowImage& image, const std::wstring& path) {
   PutChunk(png, "IDAT", ZlibStored(raw));
   PutChunk(png, "IEND", {});
 
-  const platform::UniqueHandle file(CreateFileW(
-      path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const platform::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   return WriteFile(file.get(), png.data(), static_cast<DWORD>(png.size()), &written, nullptr) &&
