@@ -1,10 +1,6 @@
 // Adding and removing the folder command in the sandboxed per-user registry.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <sddl.h>
-
 #include <iostream>
 
 #include "box_recorder.h"
@@ -127,19 +123,7 @@ TEST_F(ExplorerIntegrationTest, AddSaysNoWhenTheKeysCannotBeWritten) {
 // The menu entry's key exists and takes no values, while a command key may still be made
 // under it: the part that was written is taken back, and no half entry stays.
 TEST_F(ExplorerIntegrationTest, AddRefusedPartWayTakesBackWhatItWrote) {
-  // Everyone may read it, make sub-keys and delete it, but not set its values.
-  HKEY created = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS,
-            RegCreateKeyExW(HKEY_CURRENT_USER, (kShell + L"\\Print Directory").c_str(), 0, nullptr,
-                            0, WRITE_DAC, nullptr, &created, nullptr));
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-      L"D:P(A;;0x3001D;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
-  const LSTATUS locked = RegSetKeySecurity(created, DACL_SECURITY_INFORMATION, descriptor);
-  LocalFree(descriptor);
-  RegCloseKey(created);
-  ASSERT_EQ(ERROR_SUCCESS, locked);
-
+  ASSERT_TRUE(RefuseNewValues(HKEY_CURRENT_USER, kShell + L"\\Print Directory"));
   EXPECT_FALSE(AddExplorerIntegration());
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kShell + L"\\Print Directory\\command"));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kShell + L"\\Print Directory"));

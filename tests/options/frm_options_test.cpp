@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <sddl.h>
 #include <shlobj.h>
 
 #include <string>
@@ -404,17 +403,8 @@ TEST_F(OptionsDialogTest, StoredPrintStyleWithoutAnOptionButtonSelectsNoneAndIsK
 // main window's Exit: the bare description in an "Error" box with the information icon.
 TEST_F(OptionsDialogTest, RefusedSaveIsReportedAlikeFromOkAndFromExit) {
   Load();
-  // Everyone may read and delete the store's key, nobody may set its values.
-  const std::wstring storeKey = L"Software\\Quillet\\" + OptionsApplicationName() + L"\\Options";
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, storeKey.c_str(), 0, WRITE_DAC, &key));
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-      L"D:P(A;;0x30019;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
-  const LSTATUS locked = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
-  LocalFree(descriptor);
-  RegCloseKey(key);
-  ASSERT_EQ(ERROR_SUCCESS, locked);
+  ASSERT_TRUE(integration_test::RefuseNewValues(
+      HKEY_CURRENT_USER, L"Software\\Quillet\\" + OptionsApplicationName() + L"\\Options"));
 
   std::vector<SeenBox> seen;
   WithOptions([&](const OptionsDialog& dialog) {
