@@ -34,7 +34,6 @@ class frmAbout : public platform::window::Window {
   // Index of a link: its label, hit rectangle and watch timer share it.
   enum Link : int { kEmailLink = 0, kWebLink = 1 };
   static constexpr UINT_PTR kLinkTimerIds[2] = {1, 2};
-  static constexpr UINT kLinkTimerInterval = 50;
   // A link is resting exactly when its text has this colour.
   static constexpr platform::window::Colour kLinkResting = platform::window::Rgb(255, 192, 255);
   static constexpr platform::window::Colour kLinkHighlighted = platform::window::Rgb(0, 0, 255);

@@ -355,7 +355,7 @@ void frmMain::Unload() {
 void frmMain::OnEndSession() {
   if (state_ == RunState::Unloaded) return;
   const bool running = RunInProgress();
-  CancelRequested = running || CancelRequested;
+  if (running) CancelRequested = true;
   state_ = RunState::Unloaded;
   Form_Unload();
   if (!running) Destroy();

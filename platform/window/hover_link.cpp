@@ -8,7 +8,7 @@ namespace platform::window {
 HoverLink::HoverLink(Window& owner, UINT_PTR timerId, bool timerEnabled, int labelRow, int hitRow,
                      Colour resting, Colour highlighted)
     : owner_(owner),
-      timer_(owner, timerId, 50, timerEnabled),
+      timer_(owner, timerId, kWatchIntervalMs, timerEnabled),
       labelRow_(labelRow),
       hitRow_(hitRow),
       resting_(resting),

@@ -19,6 +19,9 @@ class Window;
 
 class HoverLink {
  public:
+  // The watch's interval: the highlight ends within this long after the pointer has left.
+  static constexpr UINT kWatchIntervalMs = 50;
+
   HoverLink(Window& owner, UINT_PTR timerId, bool timerEnabled, int labelRow, int hitRow,
             Colour resting, Colour highlighted);
 
