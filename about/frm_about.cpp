@@ -25,8 +25,6 @@ constexpr int kHandPointerId = 101;  // IDC_HAND_POINTER in the program's resour
 // The web page opens in a normal window: a browser started hidden shows the user nothing.
 constexpr std::int32_t kWebPageWindowStyle = SW_SHOWNORMAL;
 constexpr wchar_t kMailSubject[] = L"RE: Skerry";
-// Identifies this file's own subclass of the static labels (the framework has its own).
-constexpr UINT_PTR kStaticLabelSubclassId = 0x41424F;
 
 // Joins two string literals at compile time, for captions built from build settings.
 template <std::size_t N, std::size_t M>
@@ -64,7 +62,7 @@ constexpr ControlRow kRows[] = {
      .width = 3375,
      .height = 375,
      .flags = kCentred | kTransparent,
-     .font = {.face = L"Times New Roman", .points = 12, .bold = true},
+     .font = {.face = L"Times New Roman", .points = 12, .bold = true, .family = FontFamily::Roman},
      .foreColour = Rgb(255, 0, 0)},
     {.name = L"cmdOk",
      .kind = ControlKind::Button,
@@ -83,7 +81,7 @@ constexpr ControlRow kRows[] = {
      .width = 2895,
      .height = 375,
      .flags = kCentred | kTransparent,
-     .font = {.face = L"Times New Roman", .points = 12, .bold = true},
+     .font = {.face = L"Times New Roman", .points = 12, .bold = true, .family = FontFamily::Roman},
      .foreColour = Rgb(0, 255, 0)},
     {.name = L"lblLabel",
      .index = 3,
@@ -169,8 +167,8 @@ HCURSOR LoadProgramCursor(int resourceId) {
 
 frmAbout::CursorLoader cursorLoader = &LoadProgramCursor;
 
-UniqueHCursor LoadHandPointer() {
-  UniqueHCursor cursor(cursorLoader(kHandPointerId));
+platform::UniqueHCursor LoadHandPointer() {
+  platform::UniqueHCursor cursor(cursorLoader(kHandPointerId));
   if (!cursor) platform::ThrowLastError();
   return cursor;
 }
@@ -221,8 +219,10 @@ bool IsStaticLabel(int row) {
 
 frmAbout::frmAbout()
     : Window(kForm),
-      tmrLink{{*this, kLinkTimerIds[kEmailLink], kLinkTimerInterval, false},
-              {*this, kLinkTimerIds[kWebLink], kLinkTimerInterval, false}} {}
+      tmrLink{{*this, kLinkTimerIds[kEmailLink], false, lblEmail, picEmail, kLinkResting,
+               kLinkHighlighted},
+              {*this, kLinkTimerIds[kWebLink], false, lblWebAddress, picWebSite, kLinkResting,
+               kLinkHighlighted}} {}
 
 frmAbout::~frmAbout() {
   // While this class still exists, so that Form_Unload runs as the window goes.
@@ -238,7 +238,6 @@ void frmAbout::Load(HWND owner) {
   try {
     CentreOver(owner);
     AddToolTips();
-    HookStaticLabels();
   } catch (...) {
     Destroy();
     throw;
@@ -273,60 +272,6 @@ void frmAbout::AddToolTips() {
       throw platform::SystemError(ERROR_CANNOT_MAKE, L"The tool tip could not be added.");
     }
   }
-}
-
-void frmAbout::HookStaticLabels() {
-  for (int row = 0; row < ControlCount(); ++row) {
-    if (!IsStaticLabel(row)) continue;
-    if (!SetWindowSubclass(Control(row), &frmAbout::StaticLabelProc, kStaticLabelSubclassId,
-                           reinterpret_cast<DWORD_PTR>(this))) {
-      platform::ThrowLastError();
-    }
-  }
-}
-
-LRESULT CALLBACK frmAbout::StaticLabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                           UINT_PTR /*id*/, DWORD_PTR self) {
-  if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, &frmAbout::StaticLabelProc, kStaticLabelSubclassId);
-    return DefSubclassProc(hwnd, message, wParam, lParam);
-  }
-  frmAbout* form = reinterpret_cast<frmAbout*>(self);
-  try {
-    return form->StaticLabelMessage(form->RowOf(hwnd), hwnd, message, wParam, lParam);
-  } catch (...) {
-    try {
-      form->ReportError(std::current_exception());
-    } catch (...) {
-      // Nothing more can be reported; never let it reach the system.
-    }
-    return 0;
-  }
-}
-
-// The framework gives labels their mouse moves only; presses and releases on the four static
-// labels are taken here, so that a drag can start on them.
-LRESULT frmAbout::StaticLabelMessage(int row, HWND hwnd, UINT message, WPARAM wParam,
-                                     LPARAM lParam) {
-  const float x = static_cast<float>(PixelsToTwipsX(GET_X_LPARAM(lParam)));
-  const float y = static_cast<float>(PixelsToTwipsY(GET_Y_LPARAM(lParam)));
-  switch (message) {
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-      capturingLabel_ = row;
-      lblLabel_MouseDown(LabelIndex(row), x, y);
-      break;
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP:
-      capturingLabel_ = -1;
-      lblLabel_MouseUp(LabelIndex(row));
-      break;
-    default:
-      break;
-  }
-  return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 void frmAbout::Form_Load() {
@@ -412,6 +357,13 @@ void frmAbout::OnMouseUp(int /*button*/, int /*shift*/, float /*x*/, float /*y*/
   Form_MouseUp();
 }
 
+// Presses and releases on the four static labels start and end a drag, as on the background.
+void frmAbout::OnControlMouseDown(int row, int /*button*/, int /*shift*/, float x, float y) {
+  if (!IsStaticLabel(row)) return;
+  capturingLabel_ = row;
+  lblLabel_MouseDown(LabelIndex(row), x, y);
+}
+
 void frmAbout::OnControlMouseMove(int row, int /*button*/, int /*shift*/, float x, float y) {
   if (IsStaticLabel(row)) {
     lblLabel_MouseMove(LabelIndex(row), x, y);
@@ -420,6 +372,12 @@ void frmAbout::OnControlMouseMove(int row, int /*button*/, int /*shift*/, float 
   } else if (row == lblWebAddress) {
     lblWebAddress_MouseMove();
   }
+}
+
+void frmAbout::OnControlMouseUp(int row, int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {
+  if (!IsStaticLabel(row)) return;
+  capturingLabel_ = -1;
+  lblLabel_MouseUp(LabelIndex(row));
 }
 
 void frmAbout::Form_MouseDown(float x, float y) { WindowMover.HandleMouseDown(x, y); }
@@ -437,28 +395,14 @@ void frmAbout::lblLabel_MouseUp(std::int16_t /*index*/) { WindowMover.HandleMous
 void frmAbout::lblEmail_MouseMove() { HighlightLink(kEmailLink); }
 void frmAbout::lblWebAddress_MouseMove() { HighlightLink(kWebLink); }
 
-bool frmAbout::LinkHighlighted(Link link) const {
-  return ForeColour(kLinks[link].label) != kLinkResting;
-}
+bool frmAbout::LinkHighlighted(Link link) const { return tmrLink[link].Highlighted(); }
 
-void frmAbout::HighlightLink(Link link) {
-  const Row label = kLinks[link].label;
-  if (ForeColour(label) != kLinkResting) return;
-  SetForeColour(label, kLinkHighlighted);
-  SetUnderline(label, true);
-  tmrLink[link].SetEnabled(true);
-  SetMousePointer(link, kCustomPointer);
-}
-
-void frmAbout::SetMousePointer(Link link, int pointer) {
-  mousePointer_[link] = pointer;
-  // The pointer is over the label now: show the hand at once, not at the next move.
-  if (pointer == kCustomPointer && mouseIcon_[link]) SetCursor(mouseIcon_[link].get());
-}
+// The pointer is over the label: the hand shows at once, not at the next move.
+void frmAbout::HighlightLink(Link link) { tmrLink[link].Highlight(mouseIcon_[link].get()); }
 
 HCURSOR frmAbout::CursorFor(int row) {
   for (const Link link : {kEmailLink, kWebLink}) {
-    if (row == kLinks[link].label && mousePointer_[link] == kCustomPointer) {
+    if (row == kLinks[link].label && tmrLink[link].PointerCustom()) {
       return mouseIcon_[link].get();  // none loaded: the default arrow
     }
   }
@@ -471,27 +415,10 @@ void frmAbout::OnTimer(UINT_PTR id) {
   }
 }
 
-// Ends a link's highlight once the pointer has left its hit rectangle. The pointer's real
-// position is polled: a label hears nothing when the pointer leaves it.
+// Ends a link's highlight once the pointer has left its hit rectangle.
 void frmAbout::tmrLink_Timer(std::int16_t index) {
   if (index != kEmailLink && index != kWebLink) return;
-  const Link link = static_cast<Link>(index);
-  const LinkRows& rows = kLinks[link];
-  if (hitWidth_[link] == 0) {
-    const TwipsRect hit = ControlRect(rows.hitRect);
-    hitWidth_[link] = RoundHalfEven(hit.width);
-    hitHeight_[link] = RoundHalfEven(hit.height);
-  }
-  POINT pointer{};
-  GetCursorPos(&pointer);
-  ScreenToClient(Control(rows.hitRect), &pointer);
-  const int x = RoundHalfEven(pointer.x * TwipsPerPixelX());
-  const int y = RoundHalfEven(pointer.y * TwipsPerPixelY());
-  if (x >= 0 && x <= hitWidth_[link] && y >= 0 && y <= hitHeight_[link]) return;
-  SetForeColour(rows.label, kLinkResting);
-  SetUnderline(rows.label, false);
-  tmrLink[link].SetEnabled(false);
-  SetMousePointer(link, kDefaultPointer);
+  tmrLink[index].Tick();
 }
 
 void frmAbout::lblEmail_Click() {

@@ -11,12 +11,10 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <memory>
-#include <type_traits>
 
 #include "chrome/captionless_window_mover.h"
-#include "platform/window/handles.h"
-#include "platform/window/timer.h"
+#include "platform/handles.h"
+#include "platform/window/hover_link.h"
 #include "platform/window/window.h"
 
 class frmAbout : public platform::window::Window {
@@ -36,7 +34,6 @@ class frmAbout : public platform::window::Window {
   // Index of a link: its label, hit rectangle and watch timer share it.
   enum Link : int { kEmailLink = 0, kWebLink = 1 };
   static constexpr UINT_PTR kLinkTimerIds[2] = {1, 2};
-  static constexpr UINT kLinkTimerInterval = 50;
   // A link is resting exactly when its text has this colour.
   static constexpr platform::window::Colour kLinkResting = platform::window::Rgb(255, 192, 255);
   static constexpr platform::window::Colour kLinkHighlighted = platform::window::Rgb(0, 0, 255);
@@ -65,9 +62,12 @@ class frmAbout : public platform::window::Window {
 
   bool LoadStepFailed(LoadStep step) const noexcept;
   bool LinkHighlighted(Link link) const;
-  int MousePointer(Link link) const noexcept { return mousePointer_[link]; }
+  int MousePointer(Link link) const noexcept {
+    return tmrLink[link].PointerCustom() ? kCustomPointer : kDefaultPointer;
+  }
   HCURSOR MouseIcon(Link link) const noexcept { return mouseIcon_[link].get(); }
-  bool LinkTimerEnabled(Link link) const noexcept { return tmrLink[link].Enabled(); }
+  bool LinkTimerEnabled(Link link) const noexcept { return tmrLink[link].Watch().Enabled(); }
+  UINT LinkTimerInterval(Link link) const noexcept { return tmrLink[link].Watch().Interval(); }
   HWND ToolTips() const noexcept { return toolTips_.get(); }
   const CCaptionlessWindowMover& Mover() const noexcept { return WindowMover; }
 
@@ -81,18 +81,15 @@ class frmAbout : public platform::window::Window {
   void OnMouseDown(int button, int shift, float x, float y) override;
   void OnMouseMove(int button, int shift, float x, float y) override;
   void OnMouseUp(int button, int shift, float x, float y) override;
+  void OnControlMouseDown(int row, int button, int shift, float x, float y) override;
   void OnControlMouseMove(int row, int button, int shift, float x, float y) override;
+  void OnControlMouseUp(int row, int button, int shift, float x, float y) override;
   HCURSOR CursorFor(int row) override;
   void OnTimer(UINT_PTR id) override;
   void OnCloseRequest() override { Unload(); }
   void OnDestroy() override;
 
  private:
-  struct WindowDeleter {
-    void operator()(HWND hwnd) const noexcept { DestroyWindow(hwnd); }
-  };
-  using UniqueHwnd = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
-
   void Form_Load();
   void Form_Unload();
   void cmdOk_Click();
@@ -109,21 +106,13 @@ class frmAbout : public platform::window::Window {
   void lblWebAddress_Click();
 
   void HighlightLink(Link link);
-  void SetMousePointer(Link link, int pointer);
   void AddToolTips();
-  void HookStaticLabels();
-  static LRESULT CALLBACK StaticLabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR id, DWORD_PTR self);
-  LRESULT StaticLabelMessage(int row, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
   CCaptionlessWindowMover WindowMover;
-  platform::window::Timer tmrLink[2];
-  // The hit rectangles' size in twips, read on a link's first timer tick.
-  int hitWidth_[2] = {0, 0};
-  int hitHeight_[2] = {0, 0};
-  int mousePointer_[2] = {kDefaultPointer, kDefaultPointer};
-  platform::window::UniqueHCursor mouseIcon_[2];
-  UniqueHwnd toolTips_;
+  // The two links with their watch timers tmrLink(0) and tmrLink(1).
+  platform::window::HoverLink tmrLink[2];
+  platform::UniqueHCursor mouseIcon_[2];
+  platform::UniqueHwnd toolTips_;
   // The static label whose mouse-down took the capture: until the button comes up, the
   // window's own mouse events belong to that label, as the drag started there.
   int capturingLabel_ = -1;

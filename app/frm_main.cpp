@@ -4,8 +4,6 @@
 
 #include <shellapi.h>
 
-#include <cstdio>
-#include <memory>
 #include <string>
 
 #include "about/frm_about.h"
@@ -13,12 +11,14 @@
 #include "chrome/form_functions.h"
 #include "integration/frm_integrate.h"
 #include "integration/frm_options.h"
+#include "integration/save_options_reported.h"
 #include "listing/app_options.h"
 #include "listing/browse_for_folder.h"
 #include "listing/expand_short_path.h"
 #include "listing/folder_listing.h"
 #include "listing/text_file.h"
 #include "platform/folder_reader.h"
+#include "platform/handles.h"
 #include "platform/system_error.h"
 #include "platform/window/message_loop.h"
 #include "platform/window/twips.h"
@@ -117,7 +117,7 @@ constexpr ControlRow kRows[] = {
      .width = 3615,
      .height = 495,
      .flags = kCentred | kTransparent,
-     .font = {.face = L"Times New Roman", .points = 15.75},
+     .font = {.face = L"Times New Roman", .points = 15.75, .family = FontFamily::Roman},
      .foreColour = frmMain::kTitleNormal},
     {.name = L"optListType",
      .index = 0,
@@ -223,75 +223,6 @@ constexpr frmMain::Row kListTypeRows[] = {frmMain::optListType0, frmMain::optLis
                                           frmMain::optListType2, frmMain::optListType3};
 constexpr frmMain::Row kPathRows[] = {frmMain::txtPath0, frmMain::txtPath1};
 
-// Timing of the yield points of a run, for the benchmark script: written as one line to the
-// file named by QUILLET_YIELD_LOG when that variable is set, nothing otherwise.
-class YieldTiming {
- public:
-  void BeginRun() {
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableW(L"QUILLET_YIELD_LOG", path, MAX_PATH);
-    enabled_ = length > 0 && length < MAX_PATH;
-    if (!enabled_) return;
-    logPath_.assign(path, length);
-    QueryPerformanceFrequency(&frequency_);
-    start_ = last_ = Now();
-    longest_ = 0;
-    points_ = 0;
-  }
-  void Point() {
-    if (!enabled_) return;
-    const long long now = Now();
-    if (now - last_ > longest_) longest_ = now - last_;
-    last_ = now;
-    ++points_;
-  }
-  void EndRun() {
-    if (!enabled_) return;
-    Point();
-    --points_;
-    char line[160];
-    const int length =
-        std::snprintf(line, sizeof line, "run_ms=%.1f yield_points=%lld longest_gap_ms=%.3f\r\n",
-                      Milliseconds(last_ - start_), points_, Milliseconds(longest_));
-    platform::window::UniqueHandle file(CreateFileW(logPath_.c_str(), FILE_APPEND_DATA,
-                                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (file.get() != INVALID_HANDLE_VALUE && length > 0) {
-      WriteFile(file.get(), line, static_cast<DWORD>(length), &written, nullptr);
-    }
-    enabled_ = false;
-  }
-
- private:
-  static long long Now() {
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return counter.QuadPart;
-  }
-  double Milliseconds(long long ticks) const {
-    return 1000.0 * static_cast<double>(ticks) / static_cast<double>(frequency_.QuadPart);
-  }
-  bool enabled_ = false;
-  std::wstring logPath_;
-  LARGE_INTEGER frequency_{};
-  long long start_ = 0, last_ = 0, longest_ = 0, points_ = 0;
-};
-
-YieldTiming yieldTiming;
-
-// The walk's yield point: when input is pending, let the windows handle everything queued
-// (a click on Cancel among it). Posted and sent messages count as well: the system's close
-// command (Alt+F4, the taskbar's Close) arrives posted, and must end the run rather than wait
-// for it.
-bool YieldToWindows() {
-  yieldTiming.Point();
-  constexpr UINT kWaiting = QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_SENDMESSAGE;
-  if (HIWORD(GetQueueStatus(kWaiting)) == 0) return false;
-  if (!ProcessPendingMessages()) CancelRequested = true;  // the program is quitting
-  return true;
-}
-
 bool EndsWithTxt(const std::wstring& text) {
   const std::wstring_view view(text);
   return view.substr(view.size() >= 4 ? view.size() - 4 : 0) == L".txt";
@@ -306,12 +237,6 @@ NativeString ExpandedOrAsGiven(const NativeString& path) {
     return path;
   }
 }
-
-// The dropped-files block is freed with DragFinish, whatever the handler does with it.
-struct DropDeleter {
-  void operator()(HDROP drop) const noexcept { DragFinish(drop); }
-};
-using UniqueHDrop = std::unique_ptr<std::remove_pointer_t<HDROP>, DropDeleter>;
 
 std::wstring DroppedPath(HDROP drop, UINT index) {
   std::wstring path(DragQueryFileW(drop, index, nullptr, 0), L'\0');
@@ -342,13 +267,26 @@ void StartViewer(const std::wstring& outputPath, int showCommand) {
                       nullptr, &startup, &process)) {
     platform::ThrowLastError();
   }
-  platform::window::UniqueHandle processHandle(process.hProcess);
-  platform::window::UniqueHandle threadHandle(process.hThread);
+  platform::UniqueHandle processHandle(process.hProcess);
+  platform::UniqueHandle threadHandle(process.hThread);
 }
 
 }  // namespace
 
-frmMain::frmMain() : Window(kForm), tmrTitle(*this, kTitleTimerId, 50, true) {}
+// Posted and sent messages count as input as well: the system's close command (Alt+F4, the
+// taskbar's Close) arrives posted and the session's end sent, and either must end the run
+// rather than wait for it.
+bool frmMain::YieldToWindows() {
+  constexpr UINT kWaiting = QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_SENDMESSAGE;
+  if (HIWORD(GetQueueStatus(kWaiting)) == 0) return false;
+  if (!ProcessPendingMessages()) CancelRequested = true;  // the program is quitting
+  return true;
+}
+
+frmMain::frmMain()
+    : Window(kForm),
+      titleLink_(*this, kTitleTimerId, /*timerEnabled=*/true, lblTitle, picTitle, kTitleNormal,
+                 kTitleHighlight) {}
 
 frmMain::~frmMain() {
   if (IsLoaded()) SetYieldHandler(nullptr);
@@ -386,7 +324,7 @@ void frmMain::Form_Load(std::wstring_view commandLine) {
 
   SetVisible(lblStatus, false);
   SetEnabled(cmdCancel, false);
-  SetYieldHandler(&YieldToWindows);
+  SetYieldHandler(&frmMain::YieldToWindows);
 
   DragAcceptFiles(Handle(), TRUE);
 
@@ -397,7 +335,7 @@ void frmMain::Form_Load(std::wstring_view commandLine) {
 
 std::optional<LRESULT> frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/) {
   if (message != WM_DROPFILES) return std::nullopt;
-  const UniqueHDrop drop(reinterpret_cast<HDROP>(wParam));
+  const platform::UniqueHDrop drop(reinterpret_cast<HDROP>(wParam));
   Form_DropFiles(drop.get());
   return 0;
 }
@@ -440,28 +378,39 @@ void frmMain::ShowAboutBox() {
 }
 
 void frmMain::Unload() {
-  if (unloaded_) return;
-  if (runActive_) {
-    CancelRequested = true;
-    unloadAfterRun_ = true;
-    return;
+  switch (state_) {
+    case RunState::Unloaded:
+    case RunState::UnloadAfterRun:
+      return;
+    case RunState::Running:
+      CancelRequested = true;
+      state_ = RunState::UnloadAfterRun;
+      return;
+    case RunState::Idle:
+      state_ = RunState::Unloaded;
+      Form_Unload();
+      Destroy();
+      return;
   }
-  unloaded_ = true;
+}
+
+// The process may end as soon as this returns: the options are saved now, not when a run in
+// progress has unwound, and the window goes with the run.
+void frmMain::OnEndSession() {
+  if (state_ == RunState::Unloaded) return;
+  const bool running = RunInProgress();
+  if (running) CancelRequested = true;
+  state_ = RunState::Unloaded;
   Form_Unload();
-  Destroy();
+  if (!running) Destroy();
 }
 
 void frmMain::Form_Unload() {
   WindowMover.SetForm(nullptr);
-  titlePointerCustom_ = false;
   titleCursor_ = nullptr;
   ownedTitleCursor_.reset();
   SetYieldHandler(nullptr);
-  try {
-    SaveOptions();
-  } catch (const platform::SystemError& e) {
-    Box(e.Description(), L"Error", MB_OK | MB_ICONINFORMATION);
-  }
+  SaveOptionsReported(Handle());
 }
 
 int frmMain::Box(const std::wstring& text, const wchar_t* title, UINT style) {
@@ -543,7 +492,7 @@ void frmMain::cmdPrint_Click() {
     return;
   }
 
-  runActive_ = true;
+  state_ = RunState::Running;
   try {
     SetVisible(lblStatus, true);
     // The walk keeps the thread busy until its first yield point: paint the notice now.
@@ -553,13 +502,11 @@ void frmMain::cmdPrint_Click() {
     SetEnabled(cmdPrint, false);
     CancelRequested = false;
     EmptyTextFile(output);
-    yieldTiming.BeginRun();
     WriteFolderListing(Text(txtPath0), Text(txtPath1), CurrentListType);
-    yieldTiming.EndRun();
 
     int answer = 0;
-    if (unloadAfterRun_) {
-      // Exit during the run: no closing questions, the window goes.
+    if (state_ != RunState::Running) {
+      // Exit or the session's end during the run: no closing questions, the window goes.
     } else if (CancelRequested) {
       Box(L"Action Canceled. Not all data written to File.", L"Canceled",
           MB_OK | MB_ICONINFORMATION);
@@ -571,25 +518,26 @@ void frmMain::cmdPrint_Click() {
       StartViewer(Text(txtPath1), AppOptions.PrintStyle != 0 ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     }
   } catch (const platform::SystemError& e) {
-    yieldTiming.EndRun();
-    Box(e.Description(), L"Error", MB_OK | MB_ICONINFORMATION);
+    ShowErrorReport(Handle(), e.Description());
   } catch (const std::exception& e) {
-    yieldTiming.EndRun();
-    Box(platform::FromUtf8(e.what()), L"Error", MB_OK | MB_ICONINFORMATION);
+    ShowErrorReport(Handle(), platform::FromUtf8(e.what()));
   }
   EndRun();
 }
 
 void frmMain::EndRun() {
-  runActive_ = false;
+  if (state_ == RunState::Running) state_ = RunState::Idle;
   if (IsLoaded()) {
     SetVisible(lblStatus, false);
     SetEnabled(cmdCancel, false);
     SetEnabled(cmdPrint, true);
   }
-  if (unloadAfterRun_) {
-    unloadAfterRun_ = false;
+  if (state_ == RunState::UnloadAfterRun) {
+    state_ = RunState::Idle;
     Unload();
+  } else if (state_ == RunState::Unloaded) {
+    // The session's end has saved the options already.
+    Destroy();
   }
 }
 
@@ -602,46 +550,21 @@ void frmMain::cmdBrowse_Click(int index) {
   if (index == 1) SetText(txtPath1, Text(txtPath1) + L"\\Quillet List.txt");
 }
 
-bool frmMain::TitleHighlighted() const { return ForeColour(lblTitle) != kTitleNormal; }
-
 void frmMain::OnControlMouseMove(int row, int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {
   if (row == lblTitle) lblTitle_MouseMove();
 }
 
 HCURSOR frmMain::CursorFor(int row) {
-  return row == lblTitle && titlePointerCustom_ ? titleCursor_ : nullptr;
+  return row == lblTitle && titleLink_.PointerCustom() ? titleCursor_ : nullptr;
 }
 
 void frmMain::OnTimer(UINT_PTR id) {
   if (id == kTitleTimerId) tmrTitle_Timer();
 }
 
-void frmMain::lblTitle_MouseMove() {
-  if (ForeColour(lblTitle) != kTitleNormal) return;
-  SetForeColour(lblTitle, kTitleHighlight);
-  SetUnderline(lblTitle, true);
-  tmrTitle.SetEnabled(true);
-  titlePointerCustom_ = true;
-  if (titleCursor_) SetCursor(titleCursor_);
-}
+void frmMain::lblTitle_MouseMove() { titleLink_.Highlight(titleCursor_); }
 
-void frmMain::tmrTitle_Timer() {
-  if (hoverWidth_ == 0) {
-    // The title label's own size, whenever the first tick comes.
-    hoverWidth_ = kRows[lblTitle].width;
-    hoverHeight_ = kRows[lblTitle].height;
-  }
-  POINT pointer{};
-  GetCursorPos(&pointer);
-  // Relative to the title itself (picTitle covers exactly its rectangle once loaded).
-  ScreenToClient(Control(lblTitle), &pointer);
-  const int x = RoundHalfEven(TwipsPerPixelX() * pointer.x);
-  const int y = RoundHalfEven(TwipsPerPixelY() * pointer.y);
-  if (x >= 0 && x <= hoverWidth_ && y >= 0 && y <= hoverHeight_) return;
-  SetForeColour(lblTitle, kTitleNormal);
-  SetUnderline(lblTitle, false);
-  tmrTitle.SetEnabled(false);
-  titlePointerCustom_ = false;
-}
+// Ends the highlight once the pointer has left picTitle, which covers the title exactly.
+void frmMain::tmrTitle_Timer() { titleLink_.Tick(); }
 
 void frmMain::lblTitle_Click() { ShowAboutBox(); }

@@ -12,8 +12,8 @@
 #include <string_view>
 
 #include "chrome/captionless_window_mover.h"
-#include "platform/window/handles.h"
-#include "platform/window/timer.h"
+#include "platform/handles.h"
+#include "platform/window/hover_link.h"
 #include "platform/window/window.h"
 
 class frmMain : public platform::window::Window {
@@ -42,6 +42,13 @@ class frmMain : public platform::window::Window {
   static constexpr UINT_PTR kTitleTimerId = 1;
   static constexpr platform::window::Colour kTitleNormal = platform::window::Rgb(0, 255, 255);
   static constexpr platform::window::Colour kTitleHighlight = platform::window::Rgb(0, 255, 0);
+  // Where the window is in its life: a run keeps it loaded until the walk has unwound.
+  enum class RunState {
+    Idle,            // loaded, no run
+    Running,         // a Write File run is in progress
+    UnloadAfterRun,  // Exit or the session's end came during a run: unload when it ends
+    Unloaded,        // the options are saved; the window is gone or going
+  };
 
   frmMain();
   ~frmMain() override;
@@ -53,11 +60,19 @@ class frmMain : public platform::window::Window {
   // first and the window unloads once the walk has unwound.
   void Unload();
 
+  // The yield point the window installs for its runs: when input is pending, the windows
+  // handle everything queued (a click on Cancel among it). True when it handled anything.
+  static bool YieldToWindows();
+
   std::int32_t ListType() const noexcept { return CurrentListType; }
-  bool RunInProgress() const noexcept { return runActive_; }
-  bool TitleHighlighted() const;
+  RunState State() const noexcept { return state_; }
+  bool RunInProgress() const noexcept {
+    return state_ == RunState::Running || state_ == RunState::UnloadAfterRun;
+  }
+  bool TitleHighlighted() const { return titleLink_.Highlighted(); }
   HCURSOR TitleCursor() const noexcept { return titleCursor_; }
-  bool TitleTimerEnabled() const noexcept { return tmrTitle.Enabled(); }
+  bool TitleTimerEnabled() const noexcept { return titleLink_.Watch().Enabled(); }
+  UINT TitleTimerInterval() const noexcept { return titleLink_.Watch().Interval(); }
 
  protected:
   void OnClick(int row) override;
@@ -69,6 +84,7 @@ class frmMain : public platform::window::Window {
   void OnTimer(UINT_PTR id) override;
   void OnCloseRequest() override { Unload(); }
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnEndSession() override;
 
  private:
   void Form_Load(std::wstring_view commandLine);
@@ -95,13 +111,9 @@ class frmMain : public platform::window::Window {
 
   CCaptionlessWindowMover WindowMover;
   std::int32_t CurrentListType = 2;
-  platform::window::Timer tmrTitle;
-  int hoverWidth_ = 0;
-  int hoverHeight_ = 0;
-  platform::window::UniqueHCursor ownedTitleCursor_;
+  // The title's hover effect; its watch timer is tmrTitle, running from start-up.
+  platform::window::HoverLink titleLink_;
+  platform::UniqueHCursor ownedTitleCursor_;
   HCURSOR titleCursor_ = nullptr;
-  bool titlePointerCustom_ = false;
-  bool runActive_ = false;
-  bool unloadAfterRun_ = false;
-  bool unloaded_ = false;
+  RunState state_ = RunState::Idle;
 };

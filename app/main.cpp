@@ -42,11 +42,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int showCommand) {
     form.SetQuitOnDestroy(true);
     form.Load(commandLine ? commandLine : L"", showCommand);
     return platform::window::RunMessageLoop();
-  } catch (const platform::SystemError& e) {
-    const std::wstring text = L"Error: " + std::to_wstring(e.Number()) + L". " + e.Description();
-    MessageBoxW(nullptr, text.c_str(), L"Print Files & Folders", MB_OK | MB_ICONERROR);
-  } catch (const std::exception& e) {
-    const std::wstring text = L"Error: " + platform::FromUtf8(e.what());
+  } catch (const std::exception&) {
+    const std::wstring text =
+        platform::ErrorReportText(std::current_exception(), ERROR_INTERNAL_ERROR);
     MessageBoxW(nullptr, text.c_str(), L"Print Files & Folders", MB_OK | MB_ICONERROR);
   }
   return 1;

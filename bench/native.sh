@@ -15,7 +15,7 @@ entries=${QUILLET_BENCH_ENTRIES:-100000}
 large=${QUILLET_BENCH_LARGE:-1000000}
 runs=${QUILLET_BENCH_RUNS:-10}
 
-bash "$root/tools/install-packages.sh"
+bash "$root/tools/install-packages.sh" hyperfine tree jq time
 
 if [ -n "${QUILLET_LIST:-}" ]; then
   bin=$QUILLET_LIST

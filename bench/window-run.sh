@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Times a Write File run from the main window (Quillet.exe under Wine, driven through its real
-# window) over a 100,000-entry tree against quillet-list.exe on the same tree and options
-# (list type 2, default layout). Reports the ratio and the longest gap between two yield
-# points of the window's run, as the program measures it when QUILLET_YIELD_LOG is set.
+# Times a Write File run from the main window (the real frmMain under Wine, driven in-process
+# by window_run_driver.exe) over a 100,000-entry tree against quillet-list.exe on the same tree
+# and options (list type 2, default layout). Reports the ratio and the longest gap between two
+# yield points of the window's run, as the driver measures it around the window's yield point.
 #
 # Environment:
 #   QUILLET_BENCH_DIR      where the tree and outputs go (default /tmp/quillet-bench); a path
@@ -25,15 +25,12 @@ esac
 bash "$root/tools/install-packages.sh"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-cmake --build "$build" -j 2 --target Quillet quillet-list window_run_driver
+cmake --build "$build" -j 2 --target quillet-list window_run_driver
 
 # A prefix of the benchmark's own (null graphics driver), so that no test run shares it.
 export QUILLET_WINEPREFIX=$build/bench-wineprefix
 run=$root/cmake/wine-run.sh
 "$run" cmd /c exit
-# The same options for both sides: no integration prompt, defaults otherwise.
-"$run" reg add 'HKCU\Software\Quillet\Quillet\Options' /v DontBother /d True /f >/dev/null
-"$run" reg delete 'HKCU\Software\Quillet\Quillet\Options' /v PrintListType /f >/dev/null 2>&1 || true
 
 tree_dir=$bench_dir/tree-$entries
 out=$bench_dir/out
@@ -44,19 +41,14 @@ find "$tree_dir" >/dev/null
 
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 win_tree=$(windows_path "$tree_dir")
-log=$out/window-yield.log
-export QUILLET_YIELD_LOG
-QUILLET_YIELD_LOG=$(windows_path "$log")
-# Wine passes the variable on to the program the driver starts.
-export WINEDLLOVERRIDES="mscoree,mshtml="
 
 best_window=""
 best_log=""
 for i in $(seq "$runs"); do
-  rm -f "$log"
-  ms=$("$run" "$build/tests/app/window_run_driver.exe" "$(windows_path "$build/app/Quillet.exe")" \
-        "$win_tree" "$(windows_path "$out/window.txt")" | tr -d '\r')
-  line=$(tr -d '\r' <"$log")
+  result=$("$run" "$build/bench/window_run_driver.exe" "$win_tree" \
+        "$(windows_path "$out/window.txt")" | tr -d '\r')
+  ms=$(sed -n 1p <<<"$result")
+  line=$(sed -n 2p <<<"$result")
   echo "window run $i: ${ms} ms from the press to the question; $line"
   if [ -z "$best_window" ] || awk -v a="$ms" -v b="$best_window" 'BEGIN{exit !(a<b)}'; then
     best_window=$ms

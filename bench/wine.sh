@@ -21,7 +21,7 @@ case $bench_dir in
   *) echo "$0: QUILLET_BENCH_DIR must be an absolute path" >&2; exit 2 ;;
 esac
 
-bash "$root/tools/install-packages.sh"
+bash "$root/tools/install-packages.sh" hyperfine jq
 
 if [ -n "${QUILLET_LIST_EXE:-}" ]; then
   exe=$QUILLET_LIST_EXE

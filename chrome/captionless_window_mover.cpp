@@ -16,12 +16,9 @@ template <typename Body>
 void Trapped(const wchar_t* member, Body&& body) {
   try {
     body();
-  } catch (const platform::SystemError& e) {
-    platform::ShowErrorBox(member,
-                           L"Error: " + std::to_wstring(e.Number()) + L". " + e.Description());
-  } catch (const std::exception& e) {
-    // Overflow in a conversion of a position, for example.
-    platform::ShowErrorBox(member, L"Error: 6. " + platform::FromUtf8(e.what()));
+  } catch (const std::exception&) {
+    // Other failures: overflow in a conversion of a position, for example.
+    platform::ShowErrorBox(member, platform::ErrorReportText(std::current_exception(), 6));
   }
 }
 

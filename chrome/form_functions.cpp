@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/window/handles.h"
+#include "platform/handles.h"
 #include "platform/window/twips.h"
 
 void ShapeFormAsEllipse(platform::window::Window& form) {
@@ -14,7 +14,7 @@ void ShapeFormAsEllipse(platform::window::Window& form) {
   const double height = form.Height();
   const int pixelHeight = RoundHalfEven(height / twipsPerPixelY);
   const int pixelWidth = RoundHalfEven(width / twipsPerPixelX);
-  UniqueHRgn region(CreateEllipticRgn(0, 0, pixelWidth, pixelHeight));
+  platform::UniqueHRgn region(CreateEllipticRgn(0, 0, pixelWidth, pixelHeight));
   // The design does not examine the two calls' results; a region the system did not take
   // is still ours to delete.
   if (region && SetWindowRgn(hwnd, region.get(), TRUE)) region.release();

@@ -3,31 +3,11 @@
 #include <windows.h>
 
 #include "integration/registry_functions.h"
+#include "platform/executable_path.h"
 #include "platform/registry_key.h"
-#include "platform/system_error.h"
-
-namespace {
-
-// The running program's file: the whole path, however long it is.
-std::wstring ProgramPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) {
-      platform::ThrowLastError();
-    }
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
-}  // namespace
 
 std::wstring ExplorerCommandLine() {
-  const std::wstring path = ProgramPath();
+  const std::wstring path = platform::ExecutablePath();
   const std::size_t slash = path.find_last_of(L'\\');
   const std::wstring folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
   std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
@@ -45,10 +25,14 @@ bool AddExplorerIntegration() {
   RegistrySetKeyValue(HKEY_CURRENT_USER, kPrintDirectoryCommandKey, L"", commandLine, REG_SZ);
 
   // The helpers report no status: what is in the registry now is the answer.
-  return platform::ReadRegistryString(HKEY_CURRENT_USER, kPrintDirectoryKey, L"") ==
-             kPrintDirectoryMenuText &&
-         platform::ReadRegistryString(HKEY_CURRENT_USER, kPrintDirectoryCommandKey, L"") ==
-             commandLine;
+  const bool complete = platform::ReadRegistryString(HKEY_CURRENT_USER, kPrintDirectoryKey, L"") ==
+                            kPrintDirectoryMenuText &&
+                        platform::ReadRegistryString(HKEY_CURRENT_USER, kPrintDirectoryCommandKey,
+                                                     L"") == commandLine;
+  // Half an entry would show Explorer a command that does not start this program: take back
+  // whatever part was written.
+  if (!complete) RemoveExplorerIntegration();
+  return complete;
 }
 
 void RemoveExplorerIntegration() {

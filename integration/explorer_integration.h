@@ -18,7 +18,8 @@ inline constexpr wchar_t kPrintDirectoryMenuText[] = L"Print &Directory";
 std::wstring ExplorerCommandLine();
 
 // Writes the menu entry and its command line, then reads both back: true when the command is
-// in place and starts this program.
+// in place and starts this program. When either is missing or wrong, both keys are removed
+// again, so that no partial entry stays on the folder menu.
 bool AddExplorerIntegration();
 
 // Deletes the command key and then the menu entry's key; nothing else under the folder menu is

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "integration/explorer_integration.h"
+#include "integration/save_options_reported.h"
 #include "listing/app_options.h"
-#include "platform/system_error.h"
 #include "resource_ids.h"
 
 namespace {
@@ -104,7 +104,8 @@ void frmIntegrate::cmdYes_Click() {
   AppOptions.Registered = added;
   // Registered stays False, so the prompt comes back at the next start.
   if (!added) ShowIntegrationFailedBox(Handle());
-  SaveOptionsReported();
+  // A store that refuses is reported, and the prompt closes anyway.
+  SaveOptionsReported(Handle());
   Destroy();
 }
 
@@ -113,17 +114,8 @@ void frmIntegrate::cmdNo_Click() {
   // Also clears a registration left behind by an earlier run.
   RemoveExplorerIntegration();
   AppOptions.Registered = false;
-  SaveOptionsReported();
+  SaveOptionsReported(Handle());
   Destroy();
-}
-
-void frmIntegrate::SaveOptionsReported() {
-  try {
-    SaveOptions();
-  } catch (const platform::SystemError& e) {
-    const std::wstring text = L"Error: " + std::to_wstring(e.Number()) + L". " + e.Description();
-    MessageBoxW(Handle(), text.c_str(), kCaption, MB_OK | MB_ICONINFORMATION);
-  }
 }
 
 void ShowIntegrationFailedBox(HWND owner) {

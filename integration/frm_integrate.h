@@ -23,8 +23,6 @@ class frmIntegrate : public platform::window::Window {
  private:
   void cmdYes_Click();
   void cmdNo_Click();
-  // Saves the options record; a store that refuses is reported, and the prompt closes anyway.
-  void SaveOptionsReported();
 };
 
 // Shows the prompt modally when the options record asks for it (neither Registered nor

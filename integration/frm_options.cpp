@@ -8,6 +8,7 @@
 #include "chrome/form_functions.h"
 #include "integration/explorer_integration.h"
 #include "integration/frm_integrate.h"
+#include "integration/save_options_reported.h"
 #include "listing/app_options.h"
 #include "listing/browse_for_folder.h"
 #include "listing/number_text.h"
@@ -63,7 +64,8 @@ constexpr ControlRow kRows[] = {
      .left = 1680,
      .top = 2160,
      .width = 2775,
-     .height = 495},
+     .height = 495,
+     .flags = kMultiLine},
     {.name = L"optPrintStyle",
      .index = 0,
      .kind = ControlKind::OptionButton,
@@ -81,7 +83,8 @@ constexpr ControlRow kRows[] = {
      .top = 720,
      .width = 3135,
      .height = 495,
-     .container = frmOptions::fraPrintStyle},
+     .container = frmOptions::fraPrintStyle,
+     .flags = kMultiLine},
     {.name = L"txtNoSpace",
      .kind = ControlKind::TextBox,
      .caption = L"",
@@ -99,7 +102,8 @@ constexpr ControlRow kRows[] = {
      .top = 1200,
      .width = 3855,
      .height = 615,
-     .container = frmOptions::fraPrintStyle},
+     .container = frmOptions::fraPrintStyle,
+     .flags = kMultiLine},
     {.name = L"txtMaxWidth",
      .kind = ControlKind::TextBox,
      .caption = L"",
@@ -168,9 +172,6 @@ constexpr frmOptions::Row kCheckBoxRows[] = {frmOptions::chkOption0, frmOptions:
 constexpr frmOptions::Row kPrintStyleRows[] = {
     frmOptions::optPrintStyle0, frmOptions::optPrintStyle1, frmOptions::optPrintStyle2};
 
-// Check boxes and option buttons up to this height (twips) hold one line of caption.
-constexpr int kOneLineHeight = 375;
-
 constexpr wchar_t kSpacesNotNumeric[] =
     L"Number Of Spaces Between File Name And Extra File Info Has To Be Numberic";
 constexpr wchar_t kWidthNotNumeric[] = L"Maximum Width Has To Be Numberic";
@@ -191,20 +192,6 @@ frmOptions::~frmOptions() {
 void frmOptions::Load(HWND owner) {
   Create(owner);
   try {
-    // The frame's inside is painted by the dialog, as in a standard dialog: a group box
-    // leaves it to its parent.
-    SetWindowLongPtrW(Handle(), GWL_STYLE,
-                      GetWindowLongPtrW(Handle(), GWL_STYLE) & ~LONG_PTR{WS_CLIPCHILDREN});
-    // Captions of the boxes that the layout makes more than one line high wrap.
-    for (int row = 0; row < ControlCount(); ++row) {
-      const ControlKind kind = kRows[row].kind;
-      if ((kind != ControlKind::CheckBox && kind != ControlKind::OptionButton) ||
-          kRows[row].height <= kOneLineHeight) {
-        continue;
-      }
-      const HWND control = Control(row);
-      SetWindowLongPtrW(control, GWL_STYLE, GetWindowLongPtrW(control, GWL_STYLE) | BS_MULTILINE);
-    }
     CentreOver(owner);
   } catch (...) {
     Destroy();
@@ -230,10 +217,6 @@ void frmOptions::Form_Load() {
   const int style = AppOptions.PrintStyle;
   if (style >= 0 && style < static_cast<int>(std::size(kPrintStyleRows))) {
     SetValue(kPrintStyleRows[style], true);
-  } else {
-    // Tab still reaches the array.
-    const HWND first = Control(optPrintStyle0);
-    SetWindowLongPtrW(first, GWL_STYLE, GetWindowLongPtrW(first, GWL_STYLE) | WS_TABSTOP);
   }
   SetCheckBox(3, AppOptions.Registered);
   // Last: setting the Explorer box above counts as a click on it.
@@ -325,7 +308,8 @@ void frmOptions::cmdOk_Click() {
   for (std::size_t index = 0; index < std::size(kPrintStyleRows); ++index) {
     if (Value(kPrintStyleRows[index])) AppOptions.PrintStyle = static_cast<std::int16_t>(index);
   }
-  SaveOptionsReported();
+  // A refusal is reported; the dialog still closes and the record in memory keeps the values.
+  SaveOptionsReported(Handle());
   if (AppOptions.UseDefaultDir && outputPathBox_) {
     if (!SetWindowTextW(outputPathBox_, AppOptions.DefaultDir.c_str())) platform::ThrowLastError();
   }
@@ -335,21 +319,11 @@ void frmOptions::cmdOk_Click() {
     } else if (!AddExplorerIntegration()) {
       // The store must not claim a command that is not there.
       AppOptions.Registered = false;
-      SaveOptionsReported();
+      SaveOptionsReported(Handle());
       ShowIntegrationFailedBox(Handle());
     }
   }
   Unload();
-}
-
-void frmOptions::SaveOptionsReported() {
-  try {
-    SaveOptions();
-  } catch (const platform::SystemError& e) {
-    // The dialog still closes; the record in memory keeps the values.
-    const std::wstring text = L"Error: " + std::to_wstring(e.Number()) + L". " + e.Description();
-    MessageBoxW(Handle(), text.c_str(), L"SaveOptions", MB_OK);
-  }
 }
 
 void frmOptions::cmdCancel_Click() {

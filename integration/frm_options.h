@@ -78,7 +78,6 @@ class frmOptions : public platform::window::Window {
   // chkOption_Click.
   void SetCheckBox(int index, bool checked);
   void Refuse(const wchar_t* text, const wchar_t* title);
-  void SaveOptionsReported();
 
   HWND outputPathBox_;
   CCaptionlessWindowMover WindowMover;

@@ -56,21 +56,16 @@ std::int32_t AsInt32(const RegistryValue& value) {
 
 // The helpers' own failures end here: an OK box without icon, titled with the helper's name.
 void ReportFailure(const wchar_t* procedure) {
-  long number = 0;
-  std::wstring description;
   try {
     throw;
-  } catch (const platform::SystemError& e) {
-    number = e.Number();
-    description = e.Description();
   } catch (const std::bad_alloc&) {
-    number = ERROR_NOT_ENOUGH_MEMORY;
-    description = platform::ErrorDescription(number);
-  } catch (const std::exception& e) {
-    number = ERROR_INTERNAL_ERROR;
-    description = platform::FromUtf8(e.what());
+    platform::ShowErrorBox(
+        procedure, platform::ErrorReportText(ERROR_NOT_ENOUGH_MEMORY,
+                                             platform::ErrorDescription(ERROR_NOT_ENOUGH_MEMORY)));
+  } catch (const std::exception&) {
+    platform::ShowErrorBox(
+        procedure, platform::ErrorReportText(std::current_exception(), ERROR_INTERNAL_ERROR));
   }
-  platform::ShowErrorBox(procedure, L"Error: " + std::to_wstring(number) + L". " + description);
 }
 
 }  // namespace

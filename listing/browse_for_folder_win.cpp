@@ -17,11 +17,6 @@ struct ItemIdListDeleter {
 };
 using UniqueItemIdList = std::unique_ptr<ITEMIDLIST, ItemIdListDeleter>;
 
-[[noreturn]] void ThrowResult(HRESULT result) {
-  throw platform::SystemError(static_cast<long>(result),
-                              platform::ErrorDescription(static_cast<long>(result)));
-}
-
 }  // namespace
 
 NativeString BrowseForFolder(HWND owner, const NativeString& title,
@@ -30,7 +25,7 @@ NativeString BrowseForFolder(HWND owner, const NativeString& title,
     LPITEMIDLIST rootList = nullptr;
     const HRESULT rootResult = SHGetSpecialFolderLocation(owner, CSIDL_DESKTOP, &rootList);
     UniqueItemIdList root(rootList);
-    if (FAILED(rootResult)) ThrowResult(rootResult);
+    if (FAILED(rootResult)) platform::ThrowHResult(rootResult);
 
     BROWSEINFOW request{};
     request.hwndOwner = owner;
@@ -45,11 +40,9 @@ NativeString BrowseForFolder(HWND owner, const NativeString& title,
     std::fill(std::begin(path), std::end(path), L' ');
     if (!SHGetPathFromIDListW(chosen.get(), path)) return cancelText;
     return NativeString(path);
-  } catch (const platform::SystemError& e) {
+  } catch (const std::exception&) {
     platform::ShowErrorBox(L"BrowseForFolder",
-                           L"Error: " + std::to_wstring(e.Number()) + L". " + e.Description());
-  } catch (const std::exception& e) {
-    platform::ShowErrorBox(L"BrowseForFolder", L"Error: 5. " + platform::FromUtf8(e.what()));
+                           platform::ErrorReportText(std::current_exception(), 5));
   }
   return NativeString();
 }

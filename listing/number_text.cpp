@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -63,6 +64,13 @@ std::optional<double> NumericValue(NativeStringView text) {
   if (*first == '+') ++first;  // from_chars takes no plus sign
   double value = 0;
   const auto result = std::from_chars(first, ascii.c_str() + ascii.size(), value);
+  if (result.ec == std::errc::result_out_of_range) {
+    // Too small to hold rounds to zero; too large stays refused. strtod tells the two apart
+    // (it is not swayed by the locale here: the program never sets LC_NUMERIC).
+    const double magnitude = std::fabs(std::strtod(first, nullptr));
+    if (magnitude < 1.0) return 0.0;
+    return std::nullopt;
+  }
   if (result.ec != std::errc() || !std::isfinite(value)) return std::nullopt;
   return value;
 }

@@ -11,7 +11,7 @@ NativeString DateText(const SYSTEMTIME& time) {
   wchar_t buffer[128];
   const int length = GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr,
                                      buffer, static_cast<int>(std::size(buffer)), nullptr);
-  if (length == 0) ThrowSystemError(static_cast<long>(GetLastError()), L"");
+  if (length == 0) ThrowLastError();
   return NativeString(buffer, static_cast<std::size_t>(length - 1));
 }
 
@@ -19,7 +19,7 @@ NativeString TimeText(const SYSTEMTIME& time) {
   wchar_t buffer[128];
   const int length = GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &time, nullptr, buffer,
                                      static_cast<int>(std::size(buffer)));
-  if (length == 0) ThrowSystemError(static_cast<long>(GetLastError()), L"");
+  if (length == 0) ThrowLastError();
   return NativeString(buffer, static_cast<std::size_t>(length - 1));
 }
 
@@ -34,7 +34,7 @@ NativeString DateTimeText(std::int64_t modified) {
   // The time zone rules of the file's own date (daylight saving then, not now).
   if (!FileTimeToSystemTime(&utcFile, &utc) ||
       !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
-    ThrowSystemError(static_cast<long>(GetLastError()), L"");
+    ThrowLastError();
   local.wMilliseconds = 0;
   NativeString text = DateText(local);
   if (local.wHour != 0 || local.wMinute != 0 || local.wSecond != 0) {

@@ -1,26 +1,19 @@
-// The registry calls the registry helpers and the Explorer integration make: an owning key
-// handle and a read of one string value. Windows only; header-only so that callers need no
-// extra library beyond advapi32.
+// The read of one string value that the settings store, the registry helpers and the Explorer
+// integration share. Windows only; header-only so that callers need no extra library beyond
+// advapi32.
 #pragma once
 
 #include <windows.h>
 
-#include <memory>
 #include <optional>
 #include <string>
-#include <type_traits>
+
+#include "platform/handles.h"
 
 namespace platform {
 
-// A key opened or created by this program, closed with RegCloseKey. Never holds a predefined
-// root key (HKEY_CURRENT_USER, ...).
-struct HKeyDeleter {
-  void operator()(HKEY key) const noexcept { RegCloseKey(key); }
-};
-using UniqueHKey = std::unique_ptr<std::remove_pointer_t<HKEY>, HKeyDeleter>;
-
-// The text of a REG_SZ value (empty name: the key's default value), without its terminating
-// NUL; nothing when the key or the value is missing or the value is not REG_SZ.
+// The text of a REG_SZ value (empty name: the key's default value) up to its first NUL; nothing
+// when the key or the value is missing or the value is not REG_SZ.
 inline std::optional<std::wstring> ReadRegistryString(HKEY root, const std::wstring& path,
                                                       const std::wstring& name) {
   DWORD bytes = 0;
@@ -40,9 +33,8 @@ inline std::optional<std::wstring> ReadRegistryString(HKEY root, const std::wstr
       continue;
     }
     if (status != ERROR_SUCCESS) return std::nullopt;
-    // RegGetValueW counts the NUL it guarantees.
-    text.resize(size / sizeof(wchar_t));
-    while (!text.empty() && text.back() == L'\0') text.pop_back();
+    // RegGetValueW counts the NUL it guarantees; the text ends at the first NUL.
+    text.resize(wcsnlen(text.c_str(), size / sizeof(wchar_t)));
     return text;
   }
 }

@@ -1,18 +1,14 @@
 #include <windows.h>
 
-#include <memory>
-
+#include "executable_path.h"
+#include "handles.h"
+#include "registry_key.h"
 #include "settings_store.h"
 #include "system_error.h"
 
 namespace platform {
 
 namespace {
-
-struct KeyCloser {
-  void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using UniqueHKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
 NativeString StoreKey(const NativeString& application, const NativeString& section) {
   return L"Software\\Quillet\\" + application + L"\\" + section;
@@ -22,24 +18,7 @@ NativeString StoreKey(const NativeString& application, const NativeString& secti
 
 std::optional<NativeString> ReadSetting(const NativeString& application,
                                         const NativeString& section, const NativeString& key) {
-  const NativeString subKey = StoreKey(application, section);
-  DWORD size = 0;
-  if (RegGetValueW(HKEY_CURRENT_USER, subKey.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr, nullptr,
-                   &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  for (;;) {
-    NativeString value(size / sizeof(wchar_t) + 1, L'\0');
-    DWORD bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    const LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, subKey.c_str(), key.c_str(),
-                                        RRF_RT_REG_SZ, nullptr, value.data(), &bytes);
-    if (status == ERROR_MORE_DATA) {
-      size = bytes;
-      continue;
-    }
-    if (status != ERROR_SUCCESS) return std::nullopt;
-    value.resize(wcsnlen(value.c_str(), bytes / sizeof(wchar_t)));
-    return value;
-  }
+  return ReadRegistryString(HKEY_CURRENT_USER, StoreKey(application, section), key);
 }
 
 void WriteSetting(const NativeString& application, const NativeString& section,
@@ -59,15 +38,12 @@ void WriteSetting(const NativeString& application, const NativeString& section,
 }
 
 NativeString ExecutableName() {
-  NativeString path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return L"Quillet";
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
+  NativeString path;
+  try {
+    path = ExecutablePath();
+  } catch (const SystemError&) {
+    // The store still needs a name: the program's own.
+    return L"Quillet";
   }
   const auto slash = path.find_last_of(L"\\/");
   NativeString name = slash == NativeString::npos ? path : path.substr(slash + 1);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need, when missing.
 set -euo pipefail
+# What the build and the tests need; callers add their own (the benchmarks, the run script).
 packages=(cmake g++ make googletest g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
-          xvfb xdotool imagemagick hyperfine tree clang-format jq time "$@")
+          "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -4,7 +4,8 @@
 #   bash tools/run.sh [FOLDER]     FOLDER (a Linux or Windows path) fills the source box
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/install-packages.sh
+# Liberation Serif stands in for Times New Roman, which Wine lacks (the window's title).
+bash tools/install-packages.sh fonts-liberation xvfb
 build=build/run-win
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUILLET_TESTS=OFF \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
@@ -21,6 +22,12 @@ if [ ! -f "$WINEPREFIX/.quillet-ready" ]; then
   wineserver -w
   touch "$WINEPREFIX/.quillet-ready"
 fi
+# The serif faces the windows ask for, mapped to one that is installed (checked every start,
+# so that an older prefix gets it too).
+for face in "Times New Roman"; do
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "Liberation Serif" /f \
+    >/dev/null 2>&1
+done
 
 args=()
 if [ $# -gt 0 ]; then

@@ -10,7 +10,9 @@
 //
 // A row's position is relative to the window's client area, or to a frame's when `container`
 // names that frame's row. Colours are 0x00BBGGRR (see Rgb). Rows of a control array share a
-// name and differ in `index`; option buttons of one array form one group.
+// name and differ in `index`; option buttons of one array form one keyboard group wherever
+// their rows stand in the table: the arrow keys move through the array by index and select
+// as they go, and Tab enters it at its selected button.
 #pragma once
 
 #include <cstdint>
@@ -34,9 +36,14 @@ enum ControlFlag : unsigned {
   kDefaultButton = 1u << 2,  // pressed by Enter
   kCancelButton = 1u << 3,   // pressed by Escape
   kCentred = 1u << 4,        // text centred (labels)
-  kTransparent = 1u << 5,    // the window's back colour shows through (labels)
+  kTransparent = 1u << 5,    // labels: only the text is painted, what lies under shows
   kChecked = 1u << 6,        // option buttons and check boxes
+  kMultiLine = 1u << 7,      // buttons, check boxes, option buttons: the caption wraps
 };
+
+// The family a face belongs to: where the face is missing, the system picks another of the
+// same family (a serif for a serif).
+enum class FontFamily { Any, Roman };
 
 struct FontSpec {
   std::wstring_view face{};  // empty: the window's font
@@ -44,6 +51,7 @@ struct FontSpec {
   bool bold = false;
   bool italic = false;
   bool underline = false;
+  FontFamily family = FontFamily::Any;
 };
 
 inline constexpr int kNoContainer = -1;

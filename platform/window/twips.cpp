@@ -6,7 +6,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "platform/window/handles.h"
+#include "platform/handles.h"
 
 namespace platform::window {
 namespace {

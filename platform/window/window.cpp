@@ -62,6 +62,19 @@ int ShiftState(WPARAM keys) {
   return shift;
 }
 
+int MouseButtonOf(UINT message) {
+  switch (message) {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      return kRightButton;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+      return kMiddleButton;
+    default:
+      return kLeftButton;
+  }
+}
+
 bool IsMouseMessage(UINT message) { return message >= WM_MOUSEFIRST && message <= WM_MOUSELAST; }
 
 }  // namespace
@@ -173,17 +186,20 @@ HFONT Window::FontFor(const FontSpec& wanted) {
   const int height = -RoundHalfEven(points * dpi / 72.0);
   for (const CachedFont& cached : fonts_) {
     if (cached.face == face && cached.height == height && cached.bold == wanted.bold &&
-        cached.italic == wanted.italic && cached.underline == wanted.underline) {
+        cached.italic == wanted.italic && cached.underline == wanted.underline &&
+        cached.family == wanted.family) {
       return cached.font.get();
     }
   }
+  const BYTE family = wanted.family == FontFamily::Roman ? FF_ROMAN : FF_DONTCARE;
   UniqueHFont font(CreateFontW(height, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, wanted.italic,
                                wanted.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | family,
                                face.c_str()));
   if (!font) platform::ThrowLastError();
   const HFONT result = font.get();
-  fonts_.push_back({face, height, wanted.bold, wanted.italic, wanted.underline, std::move(font)});
+  fonts_.push_back(
+      {face, height, wanted.bold, wanted.italic, wanted.underline, wanted.family, std::move(font)});
   return result;
 }
 
@@ -202,6 +218,9 @@ void Window::CreateControls() {
     switch (row.kind) {
       case ControlKind::Label:
         style |= SS_NOTIFY | ((row.flags & kCentred) ? SS_CENTER : SS_LEFT);
+        // Painted after, and never clipping, the controls it overlaps: a transparent label
+        // paints its text only, so the border of a box under its edge stays whole.
+        if (row.flags & kTransparent) exStyle |= WS_EX_TRANSPARENT;
         break;
       case ControlKind::PictureBox:
         style |= SS_NOTIFY;
@@ -216,9 +235,10 @@ void Window::CreateControls() {
         style |= WS_TABSTOP | ((row.flags & kDefaultButton) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
         break;
       case ControlKind::OptionButton:
-        // Checked by the framework, so that an array stays one group wherever its rows sit.
+        // The framework keeps an array one group wherever its rows sit (SetValue, the arrow
+        // keys); only the selected button is a tab stop.
         className = L"BUTTON";
-        style |= BS_RADIOBUTTON | ((row.flags & kChecked) ? WS_TABSTOP : 0);
+        style |= BS_AUTORADIOBUTTON | ((row.flags & kChecked) ? WS_TABSTOP : 0);
         break;
       case ControlKind::CheckBox:
         className = L"BUTTON";
@@ -228,6 +248,9 @@ void Window::CreateControls() {
         className = L"BUTTON";
         style |= BS_GROUPBOX;
         break;
+    }
+    if ((row.flags & kMultiLine) && std::wstring_view(className) == L"BUTTON") {
+      style |= BS_MULTILINE;
     }
     if (!(row.flags & kHidden)) style |= WS_VISIBLE;
     if (row.flags & kDisabled) style |= WS_DISABLED;
@@ -255,6 +278,8 @@ void Window::CreateControls() {
       if (!state.backBrush) platform::ThrowLastError();
     }
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row.font)), FALSE);
+    // A text box takes as much text as the system allows.
+    if (row.kind == ControlKind::TextBox) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
     if ((row.kind == ControlKind::OptionButton || row.kind == ControlKind::CheckBox) &&
         (row.flags & kChecked)) {
       SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
@@ -267,14 +292,14 @@ void Window::CreateControls() {
          row.kind == ControlKind::Frame)) {
       const SetWindowThemeFunction setWindowTheme = SystemSetWindowTheme();
       const HRESULT themed = setWindowTheme ? setWindowTheme(control, L" ", L" ") : S_OK;
-      if (FAILED(themed)) {
-        throw platform::SystemError(static_cast<long>(themed),
-                                    platform::ErrorDescription(static_cast<long>(themed)));
-      }
+      if (FAILED(themed)) platform::ThrowHResult(themed);
     }
     if (!SetWindowSubclass(control, &Window::ControlProc, i, reinterpret_cast<DWORD_PTR>(this))) {
       platform::ThrowLastError();
     }
+  }
+  for (const ControlRow& row : form_.controls) {
+    if (row.kind == ControlKind::OptionButton && row.index <= 0) UpdateTabStops(row.name);
   }
   // Frames lie under the controls they hold; tab order (the table's order) is unaffected
   // because a frame takes no focus.
@@ -410,9 +435,21 @@ Colour Window::ForeColour(int row) const {
 }
 
 void Window::SetForeColour(int row, Colour colour) {
-  const HWND control = Control(row);
+  Control(row);
   controls_[static_cast<std::size_t>(row)].foreColour = colour;
-  InvalidateRect(control, nullptr, TRUE);
+  InvalidateControl(row);
+}
+
+void Window::InvalidateControl(int row) {
+  const HWND control = Control(row);
+  if (!(Row(row).flags & kTransparent)) {
+    InvalidateRect(control, nullptr, TRUE);
+    return;
+  }
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&rect), 2);
+  RedrawWindow(hwnd_, &rect, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 bool Window::Underlined(int row) const {
@@ -424,7 +461,8 @@ void Window::SetUnderline(int row, bool underline) {
   const HWND control = Control(row);
   FontSpec& font = controls_[static_cast<std::size_t>(row)].font;
   font.underline = underline;
-  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(font)), TRUE);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(font)), FALSE);
+  InvalidateControl(row);
 }
 
 bool Window::Value(int row) const {
@@ -442,13 +480,28 @@ void Window::SetValue(int row, bool value) {
         continue;
       }
       SendMessageW(controls_[i].hwnd, BM_SETCHECK, BST_UNCHECKED, 0);
-      SetWindowLongPtrW(controls_[i].hwnd, GWL_STYLE,
-                        GetWindowLongPtrW(controls_[i].hwnd, GWL_STYLE) & ~WS_TABSTOP);
     }
-    // Only the chosen option of an array is a tab stop.
-    SetWindowLongPtrW(control, GWL_STYLE, GetWindowLongPtrW(control, GWL_STYLE) | WS_TABSTOP);
   }
   SendMessageW(control, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (target.kind == ControlKind::OptionButton) UpdateTabStops(target.name);
+}
+
+void Window::UpdateTabStops(std::wstring_view arrayName) {
+  // Tab enters an option-button array at its selected button, or at its first one when none
+  // is selected.
+  int stop = -1;
+  for (int i = 0; i < ControlCount(); ++i) {
+    const ControlRow& row = Row(i);
+    if (row.kind != ControlKind::OptionButton || row.name != arrayName) continue;
+    if (Value(i) || stop < 0 || (!Value(stop) && row.index < Row(stop).index)) stop = i;
+  }
+  for (int i = 0; i < ControlCount(); ++i) {
+    const ControlRow& row = Row(i);
+    if (row.kind != ControlKind::OptionButton || row.name != arrayName) continue;
+    const HWND control = controls_[static_cast<std::size_t>(i)].hwnd;
+    const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+    SetWindowLongPtrW(control, GWL_STYLE, i == stop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+  }
 }
 
 Window::TwipsRect Window::ControlRect(int row) const {
@@ -495,16 +548,7 @@ void Window::StartTimers() {
 }
 
 void Window::ReportError(std::exception_ptr error) {
-  std::wstring text;
-  try {
-    std::rethrow_exception(error);
-  } catch (const platform::SystemError& e) {
-    text = L"Error: " + std::to_wstring(e.Number()) + L". " + e.Description();
-  } catch (const std::exception& e) {
-    text = L"Error: " + platform::FromUtf8(e.what());
-  } catch (...) {
-    text = L"Error: unknown failure";
-  }
+  const std::wstring text = platform::ErrorReportText(error, ERROR_INTERNAL_ERROR);
   const std::wstring caption(form_.caption);
   MessageBoxW(hwnd_, text.c_str(), caption.c_str(), MB_OK);
 }
@@ -558,19 +602,138 @@ LRESULT CALLBACK Window::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 
 LRESULT Window::HandleControlMessage(int row, HWND hwnd, UINT message, WPARAM wParam,
                                      LPARAM lParam) {
-  const ControlKind kind = Row(row).kind;
+  const ControlRow& layout = Row(row);
+  const ControlKind kind = layout.kind;
+  const bool transparentLabel = kind == ControlKind::Label && (layout.flags & kTransparent);
   // Labels and frames take their own mouse events, so a press on them is not a press on the
   // window's surface (which would start a drag of a caption-less window).
   const bool ownsMouse = kind == ControlKind::Label || kind == ControlKind::Frame;
   if (message == WM_NCHITTEST && ownsMouse) return HTCLIENT;
-  if (message == WM_MOUSEMOVE) {
-    OnControlMouseMove(row, MouseButtons(wParam), ShiftState(wParam),
-                       static_cast<float>(PixelsToTwipsX(GET_X_LPARAM(lParam))),
-                       static_cast<float>(PixelsToTwipsY(GET_Y_LPARAM(lParam))));
+  const float x = static_cast<float>(PixelsToTwipsX(GET_X_LPARAM(lParam)));
+  const float y = static_cast<float>(PixelsToTwipsY(GET_Y_LPARAM(lParam)));
+  switch (message) {
+    case WM_MOUSEMOVE:
+      OnControlMouseMove(row, MouseButtons(wParam), ShiftState(wParam), x, y);
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:  // the second press of a quick pair is a press as well
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      if (!ownsMouse) break;
+      if (kind == ControlKind::Label && message != WM_RBUTTONDOWN && message != WM_MBUTTONDOWN) {
+        // The click comes at the release. A handler may take the capture away (to drag the
+        // window), which ends the press without a click.
+        pressedLabel_ = row;
+        SetCapture(hwnd);
+      }
+      OnControlMouseDown(row, MouseButtonOf(message), ShiftState(wParam), x, y);
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+      if (!ownsMouse) break;
+      const bool pressed = pressedLabel_ == row && message == WM_LBUTTONUP;
+      if (pressed) {
+        pressedLabel_ = -1;
+        if (GetCapture() == hwnd) ReleaseCapture();
+      }
+      OnControlMouseUp(row, MouseButtonOf(message), ShiftState(wParam), x, y);
+      RECT client{};
+      GetClientRect(hwnd, &client);
+      if (pressed && PtInRect(&client, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) {
+        OnClick(row);
+      }
+      return 0;
+    }
+    case WM_CAPTURECHANGED:
+      if (pressedLabel_ == row) pressedLabel_ = -1;
+      break;
+    case WM_GETDLGCODE:
+      // The arrow keys come to an option button, which moves through its own array.
+      if (kind == ControlKind::OptionButton) {
+        return DefSubclassProc(hwnd, message, wParam, lParam) | DLGC_WANTARROWS;
+      }
+      break;
+    case WM_KEYDOWN:
+      if (kind == ControlKind::OptionButton) {
+        if (wParam == VK_DOWN || wParam == VK_RIGHT) {
+          MoveInOptionArray(row, 1);
+          return 0;
+        }
+        if (wParam == VK_UP || wParam == VK_LEFT) {
+          MoveInOptionArray(row, -1);
+          return 0;
+        }
+      }
+      break;
+    case WM_ERASEBKGND:
+      if (transparentLabel) return 1;
+      break;
+    case WM_PAINT:
+      if (transparentLabel) {
+        PaintTransparentLabel(row, hwnd);
+        return 0;
+      }
+      break;
+    case WM_SETTEXT:
+      if (transparentLabel) {
+        const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+        InvalidateControl(row);
+        return result;
+      }
+      break;
+    default:
+      break;
   }
   // A group box would otherwise treat a press as a button press.
   if (kind == ControlKind::Frame && IsMouseMessage(message) && message != WM_MOUSEMOVE) return 0;
   return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+void Window::PaintTransparentLabel(int row, HWND control) {
+  PAINTSTRUCT paint{};
+  const HDC dc = BeginPaint(control, &paint);
+  if (!dc) return;
+  const ControlState& state = controls_[static_cast<std::size_t>(row)];
+  RECT rect{};
+  GetClientRect(control, &rect);
+  const std::wstring text = Text(row);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(
+      dc, state.foreColour != kDefaultColour ? state.foreColour : GetSysColor(COLOR_WINDOWTEXT));
+  const HGDIOBJ oldFont =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  // Laid out as a static control lays out its text: wrapped at words, & marks an access key.
+  const UINT format =
+      DT_WORDBREAK | DT_EXPANDTABS | ((Row(row).flags & kCentred) ? DT_CENTER : DT_LEFT);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+  SelectObject(dc, oldFont);
+  EndPaint(control, &paint);
+}
+
+void Window::MoveInOptionArray(int row, int step) {
+  const ControlRow& from = Row(row);
+  // The array's rows in index order, whatever their order in the table.
+  std::vector<int> members;
+  for (int i = 0; i < ControlCount(); ++i) {
+    const ControlRow& other = Row(i);
+    if (other.kind == ControlKind::OptionButton && other.name == from.name) members.push_back(i);
+  }
+  std::sort(members.begin(), members.end(),
+            [this](int a, int b) { return Row(a).index < Row(b).index; });
+  const auto count = static_cast<int>(members.size());
+  const auto at =
+      static_cast<int>(std::find(members.begin(), members.end(), row) - members.begin());
+  for (int moved = 1; moved < count; ++moved) {
+    const int next =
+        members[static_cast<std::size_t>(((at + step * moved) % count + count) % count)];
+    const HWND control = Control(next);
+    if (!IsWindowEnabled(control) || !Visible(next)) continue;
+    SetFocus(control);
+    // Selected as it gets the focus, as the system's automatic option buttons are.
+    if (!Value(next)) SendMessageW(control, BM_CLICK, 0, 0);
+    return;
+  }
 }
 
 std::optional<LRESULT> Window::ColourControl(HDC dc, HWND control) {
@@ -613,7 +776,8 @@ void Window::Command(int id, int code, HWND control) {
     if (code == EN_CHANGE) OnChange(row);
     return;
   }
-  if (code != BN_CLICKED) return;  // STN_CLICKED has the same value
+  // A label's click comes from its own button release (HandleControlMessage).
+  if (kind == ControlKind::Label || kind == ControlKind::PictureBox || code != BN_CLICKED) return;
   if (kind == ControlKind::OptionButton) SetValue(row, true);
   OnClick(row);
 }
@@ -700,6 +864,11 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CLOSE:
       OnCloseRequest();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam) OnEndSession();
       return 0;
     case WM_DESTROY:
       for (Timer* timer : timers_) timer->Stop();

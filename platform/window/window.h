@@ -15,9 +15,9 @@
 // Controls are addressed by their row in the layout table. Enter presses the row flagged
 // kDefaultButton (or the push button that has the focus), Escape the row flagged
 // kCancelButton, Alt+letter the control with that access key, Tab walks the rows in table
-// order: the message loops in message_loop.h pass keys through IsDialogMessage for these
-// windows. Exceptions thrown by a handler are caught at the window procedure and shown by
-// ReportError; they never reach Windows.
+// order, the arrow keys walk an option-button array: the message loops in message_loop.h pass keys
+// through IsDialogMessage for these windows. Exceptions thrown by a handler are caught at the
+// window procedure and shown by ReportError; they never reach Windows.
 #pragma once
 
 #include <windows.h>
@@ -28,7 +28,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/window/handles.h"
+#include "platform/handles.h"
 #include "platform/window/layout.h"
 
 namespace platform::window {
@@ -105,8 +105,15 @@ class Window {
   virtual void OnMouseDown(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
   virtual void OnMouseMove(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
   virtual void OnMouseUp(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
+  // Mouse events of labels, frames and picture boxes, in twips relative to the control. A
+  // label's click (OnClick) comes when the left button is released over it after a press on
+  // it, so that a press dragged off clicks nothing.
+  virtual void OnControlMouseDown(int /*row*/, int /*button*/, int /*shift*/, float /*x*/,
+                                  float /*y*/) {}
   virtual void OnControlMouseMove(int /*row*/, int /*button*/, int /*shift*/, float /*x*/,
                                   float /*y*/) {}
+  virtual void OnControlMouseUp(int /*row*/, int /*button*/, int /*shift*/, float /*x*/,
+                                float /*y*/) {}
   // The pointer to show over a control, or nullptr for the default one.
   virtual HCURSOR CursorFor(int /*row*/) { return nullptr; }
   virtual void OnTimer(UINT_PTR /*id*/) {}
@@ -114,6 +121,9 @@ class Window {
   virtual void OnCloseRequest() { Destroy(); }
   // The window is being destroyed (WM_DESTROY); the controls still exist.
   virtual void OnDestroy() {}
+  // The user's session ends (log-off, shutdown): the process may end once this returns.
+  // The session is never refused.
+  virtual void OnEndSession() {}
   // Any other message; return a result to stop the default handling.
   virtual std::optional<LRESULT> OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) {
     return std::nullopt;
@@ -135,6 +145,7 @@ class Window {
     std::wstring face;
     int height;
     bool bold, italic, underline;
+    FontFamily family;
     UniqueHFont font;
   };
 
@@ -150,6 +161,11 @@ class Window {
   const ControlRow& Row(int row) const;
   int FindRow(unsigned flag) const noexcept;
   void FocusNextIfFocused(HWND control);
+  void MoveInOptionArray(int row, int step);
+  void UpdateTabStops(std::wstring_view arrayName);
+  void PaintTransparentLabel(int row, HWND control);
+  // Repaints what lies under a control too: a transparent label paints no background.
+  void InvalidateControl(int row);
   void StartTimers();
   void Register(Timer* timer);
   void Unregister(Timer* timer) noexcept;
@@ -158,6 +174,7 @@ class Window {
   HWND hwnd_ = nullptr;
   HWND modalOwner_ = nullptr;
   HWND lastFocus_ = nullptr;
+  int pressedLabel_ = -1;  // the label a left-button press started on, until it is released
   bool quitOnDestroy_ = false;
   UniqueHBrush backBrush_;
   std::vector<ControlState> controls_;

@@ -24,6 +24,7 @@
 #include "shell_recorder.h"
 #include "support/settings_sandbox.h"
 #include "support/temp_tree.h"
+#include "support/window_image.h"
 
 inline bool operator==(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
@@ -83,6 +84,10 @@ class AboutBoxTest : public ::testing::Test {
   // A point of the teal background, clear of every control (client pixels at 96 DPI).
   POINT Background() const { return ScreenPoint(about.Handle(), 40, 136); }
 
+  // One tick of a link's watch timer, delivered as its message: nothing waits for real ticks.
+  void Tick(frmAbout::Link link) {
+    SendMessageW(about.Handle(), WM_TIMER, frmAbout::kLinkTimerIds[link], 0);
+  }
   bool HighlightedSoon(frmAbout::Link link, bool highlighted, int timeoutMs = 400) {
     return PumpUntil([&] { return about.LinkHighlighted(link) == highlighted; }, timeoutMs);
   }
@@ -188,12 +193,16 @@ TEST_F(AboutBoxTest, PointerOnALinkHighlightsItAndLeavingEndsItWithinATick) {
     ExpectHighlighted(c.link, c.label);
     EXPECT_EQ(about.MouseIcon(c.link), GetCursor()) << "the hand pointer shows";
     // The timer's ticks leave it alone while the pointer stays on the link.
-    PumpFor(150);
+    Tick(c.link);
     ExpectHighlighted(c.link, c.label);
 
     MoveTo(Background());
-    ASSERT_TRUE(HighlightedSoon(c.link, false, 200));
+    // The first tick after the pointer left ends it: within one 50 ms interval.
+    EXPECT_EQ(50u, about.LinkTimerInterval(c.link));
+    Tick(c.link);
+    ASSERT_FALSE(about.LinkHighlighted(c.link));
     ExpectResting(c.link, c.label);
+    EXPECT_TRUE(PumpUntil([&] { return GetCursor() != about.MouseIcon(c.link); }, 500));
     EXPECT_NE(about.MouseIcon(c.link), GetCursor());
   }
 }
@@ -209,18 +218,20 @@ TEST_F(AboutBoxTest, RightAndBottomEdgesOfAHitRectangleStillCountAsOnTheLink) {
     ASSERT_TRUE(HighlightedSoon(c.link, true));
 
     MoveTo(ScreenPoint(hit, size.right, size.bottom));
-    PumpFor(150);
+    Tick(c.link);
     EXPECT_TRUE(about.LinkHighlighted(c.link)) << "x = W, y = H";
 
     MoveTo(ScreenPoint(hit, size.right + 1, size.bottom));
-    EXPECT_TRUE(HighlightedSoon(c.link, false, 200)) << "one pixel right of the edge";
+    Tick(c.link);
+    EXPECT_FALSE(about.LinkHighlighted(c.link)) << "one pixel right of the edge";
 
     MoveTo(CentreOf(c.label));
     ASSERT_TRUE(HighlightedSoon(c.link, true));
     MoveTo(ScreenPoint(hit, size.right / 2, size.bottom + 1));
-    EXPECT_TRUE(HighlightedSoon(c.link, false, 200)) << "one pixel below the edge";
+    Tick(c.link);
+    EXPECT_FALSE(about.LinkHighlighted(c.link)) << "one pixel below the edge";
     MoveTo(Background());
-    PumpUntil([&] { return !about.LinkHighlighted(frmAbout::kWebLink); }, 200);
+    Tick(frmAbout::kWebLink);
   }
 }
 
@@ -232,11 +243,12 @@ TEST_F(AboutBoxTest, MovingStraightFromOneLinkToTheOtherHandsTheHighlightOver) {
   ASSERT_TRUE(HighlightedSoon(frmAbout::kWebLink, true, 100)) << "at once";
   ExpectHighlighted(frmAbout::kWebLink, frmAbout::lblWebAddress);
   // The e-mail link ends at its own next tick, tested against its own rectangle.
-  ASSERT_TRUE(HighlightedSoon(frmAbout::kEmailLink, false, 200));
+  Tick(frmAbout::kEmailLink);
+  ASSERT_FALSE(about.LinkHighlighted(frmAbout::kEmailLink));
   ExpectResting(frmAbout::kEmailLink, frmAbout::lblEmail);
   // The web link's rectangle runs past the e-mail link's width: 4000 of its 4095 twips.
   MoveTo(ScreenPoint(Ctl(frmAbout::picWebSite), 4000 / 15, 12));
-  PumpFor(150);
+  Tick(frmAbout::kWebLink);
   ExpectHighlighted(frmAbout::kWebLink, frmAbout::lblWebAddress);
   EXPECT_FALSE(about.LinkHighlighted(frmAbout::kEmailLink));
 }
@@ -303,6 +315,28 @@ TEST_F(AboutBoxTest, EmailLinkStartsAMessageWithTheFixedSubjectUnescaped) {
   }
 }
 
+// A link opens when the button comes up over it; a press dragged off it opens nothing.
+TEST_F(AboutBoxTest, LinksOpenOnReleaseAndNotWhenThePressIsDraggedOff) {
+  Load();
+  for (const LinkCase& c : kLinkCases) {
+    SCOPED_TRACE(c.link);
+    ShellRecorder::calls.clear();
+    MoveTo(CentreOf(c.label));
+    MouseButton(1, true);
+    ASSERT_TRUE(PumpUntil([&] { return GetCapture() == Ctl(c.label); }, 1000));
+    EXPECT_TRUE(ShellRecorder::calls.empty()) << "nothing opens on the press";
+    MoveTo(Background());
+    MouseButton(1, false);
+    ASSERT_TRUE(PumpUntil([] { return GetCapture() == nullptr; }, 1000));
+    EXPECT_TRUE(ShellRecorder::calls.empty()) << "released off the link";
+
+    MoveTo(CentreOf(c.label));
+    MouseButton(1, true);
+    MouseButton(1, false);
+    EXPECT_TRUE(PumpUntil([] { return ShellRecorder::calls.size() == 1; }, 1000));
+  }
+}
+
 TEST_F(AboutBoxTest, WebLinkOpensTheStoredAddressAndOnlyAnUncallableShellIsReported) {
   Load();
   SetWindowTextW(Ctl(frmAbout::lblWebAddress), L"www.example.org/elsewhere/");
@@ -358,72 +392,12 @@ TEST_F(AboutBoxTest, AFailingLoadStepSkipsOnlyItself) {
   EXPECT_EQ(LoadCursorW(nullptr, IDC_ARROW), GetCursor());
 }
 
-// 32-bit top-down BMP of what the window and its controls painted, white outside the window's
-// region, for people to look at.
-bool SaveWindowBitmap(HWND hwnd, const char* path) {
-  RECT rect{};
-  GetClientRect(hwnd, &rect);
-  const int width = rect.right;
-  const int height = rect.bottom;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HDC windowDc = GetDC(hwnd);
-  HDC memory = CreateCompatibleDC(windowDc);
-  HBITMAP bitmap = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!memory || !bitmap) {
-    ReleaseDC(hwnd, windowDc);
-    return false;
-  }
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  // The window's surface holds what its controls painted as well.
-  const bool copied = BitBlt(memory, 0, 0, width, height, windowDc, 0, 0, SRCCOPY) != FALSE;
-  ReleaseDC(hwnd, windowDc);
-  GdiFlush();
-  // Opaque everywhere (GDI leaves the alpha bytes 0, which viewers take as transparent).
-  HRGN region = CreateRectRgn(0, 0, 0, 0);
-  const bool shaped = GetWindowRgn(hwnd, region) != ERROR;
-  auto* pixels = static_cast<DWORD*>(bits);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      DWORD& pixel = pixels[y * width + x];
-      pixel = shaped && !PtInRegion(region, x, y) ? 0xFFFFFFFF : pixel | 0xFF000000;
-    }
-  }
-  DeleteObject(region);
-  const DWORD imageSize = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 4;
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;  // "BM"
-  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-  file.bfSize = file.bfOffBits + imageSize;
-  bool written = false;
-  if (copied) {
-    if (std::FILE* out = std::fopen(path, "wb")) {
-      written = std::fwrite(&file, sizeof file, 1, out) == 1 &&
-                std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
-                std::fwrite(bits, imageSize, 1, out) == 1;
-      written = std::fclose(out) == 0 && written;
-    }
-  }
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  return written;
-}
-
-TEST_F(AboutBoxTest, LeavesAScreenshotBitmap) {
+TEST_F(AboutBoxTest, LeavesAScreenshot) {
   Load();
   MoveTo(CentreOf(frmAbout::lblWebAddress));
   ASSERT_TRUE(HighlightedSoon(frmAbout::kWebLink, true));
-  RedrawWindow(about.Handle(), nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  PumpFor(20);
-  ASSERT_TRUE(SaveWindowBitmap(about.Handle(), "about_box.bmp"));
+  // In the build folder, beside the other windows' pictures.
+  ASSERT_TRUE(testing_support::SaveWindowPng(about.Handle(), L"..\\..\\about_box.png"));
   // Teal where the background shows, in the middle of the ellipse's left part.
   HDC dc = GetDC(about.Handle());
   EXPECT_EQ(RGB(0, 128, 128), GetPixel(dc, 40, 136));

@@ -7,7 +7,7 @@
 
 TEST_F(MainWindowTest, At120DpiSizesRoundHalvesToEven) {
   {
-    platform::window::WindowDC screen(nullptr);
+    platform::WindowDC screen(nullptr);
     ASSERT_EQ(120, GetDeviceCaps(screen.get(), LOGPIXELSX)) << "prefix not set to 120 DPI";
   }
   EXPECT_EQ(12.0, platform::window::TwipsPerPixelX());

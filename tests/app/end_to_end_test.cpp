@@ -8,10 +8,10 @@
 
 #include "app/frm_main.h"
 #include "gui_test_support.h"
-#include "platform/window/handles.h"
+#include "platform/handles.h"
 #include "support/temp_tree.h"
 
-using platform::window::UniqueHandle;
+using platform::UniqueHandle;
 using testing_support::TempTree;
 
 namespace {

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "app/frm_main.h"
 #include "gui_test_support.h"
@@ -37,6 +39,21 @@ class MainWindowTest : public ::testing::Test {
   }
   HWND Ctl(frmMain::Row row) const { return form.Control(row); }
 
+  // Runs `action` on this thread at the first yield point of the window's next run (after
+  // Load); the window's own yield point then handles whatever it queued. No thread races the
+  // walk, so where in the run the action lands is the same on every machine.
+  static void AtFirstYield(std::function<void()> action) {
+    yieldAction_ = std::move(action);
+    SetYieldHandler(&HookedYield);
+  }
+
   testing_support::SettingsSandbox sandbox;
   frmMain form;
+
+ private:
+  static bool HookedYield() {
+    if (yieldAction_) std::exchange(yieldAction_, nullptr)();
+    return frmMain::YieldToWindows();
+  }
+  inline static std::function<void()> yieldAction_;
 };

@@ -3,7 +3,10 @@
 
 #include <uxtheme.h>
 
+#include <utility>
+
 #include "frm_main_fixture.h"
+#include "support/window_image.h"
 
 using gui_test::Caption;
 using gui_test::ClientRectOf;
@@ -52,6 +55,36 @@ TEST_F(MainWindowTest, ControlsStandWhereTheTwipsTablePutsThemAt96Dpi) {
     EXPECT_EQ(e.rect.right, rect.right) << "row " << e.row;
     EXPECT_EQ(e.rect.bottom, rect.bottom) << "row " << e.row;
     EXPECT_EQ(std::wstring(e.caption), Caption(Ctl(e.row))) << "row " << e.row;
+  }
+}
+
+// The labels above the path boxes reach one pixel into them and stand above them in the
+// z-order (the tab order); painting only their text, they leave each box's top border whole.
+// The picture is left in the build folder for people to look at.
+TEST_F(MainWindowTest, LeavesAScreenshotWhereEveryPathBoxShowsItsWholeBorder) {
+  Load(L"\"C:\\windows\"");
+  const testing_support::WindowImage image = testing_support::CaptureWindow(form.Handle());
+  ASSERT_EQ(402, image.width);
+  EXPECT_TRUE(testing_support::SavePng(image, L"..\\..\\frmMain.png"));
+  const COLORREF navy = RGB(0, 0, 128);
+  for (const auto& [label, box] : {std::pair{frmMain::Label1, frmMain::txtPath0},
+                                   std::pair{frmMain::Label2, frmMain::txtPath1}}) {
+    const RECT labelRect = ClientRectOf(form.Handle(), Ctl(label));
+    const RECT boxRect = ClientRectOf(form.Handle(), Ctl(box));
+    ASSERT_GT(labelRect.bottom, boxRect.top) << "the label overlaps the box";
+    int covered = 0;
+    for (int x = boxRect.left; x < labelRect.right; ++x) {
+      if (image.At(x, boxRect.top) == navy) ++covered;
+    }
+    EXPECT_EQ(0, covered) << "pixels of row " << box << "'s top border painted over";
+    // The labels' text is still there: some pixels of their own colour.
+    int text = 0;
+    for (int y = labelRect.top; y < boxRect.top; ++y) {
+      for (int x = labelRect.left; x < labelRect.right; ++x) {
+        if (image.At(x, y) == RGB(255, 255, 192)) ++text;
+      }
+    }
+    EXPECT_GT(text, 20) << "label " << label;
   }
 }
 

@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "frm_main_fixture.h"
@@ -145,20 +144,6 @@ void MakeWideTree(const TempTree& tree, int top, int below) {
   }
 }
 
-// Runs `action` on another thread once a run has started (Cancel enabled).
-class OnceRunning {
- public:
-  OnceRunning(HWND cancel, std::function<void()> action)
-      : thread_([cancel, action] {
-          for (int i = 0; i < 2000 && !IsWindowEnabled(cancel); ++i) Sleep(1);
-          action();
-        }) {}
-  ~OnceRunning() { thread_.join(); }
-
- private:
-  std::thread thread_;
-};
-
 void ClickWithMouse(HWND control) {
   const RECT rect = gui_test::ScreenRect(control);
   gui_test::MoveCursor((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
@@ -178,11 +163,8 @@ void WriteFileTest::ExpectClosesDuringARun(const std::function<void()>& close,
   Load();
   gui_test::Press(Ctl(listTypeOption));
   Fill(tree.Root(), output);
-  std::vector<SeenBox> seen;
-  {
-    OnceRunning closing(Ctl(frmMain::cmdCancel), close);
-    seen = WriteFile({});
-  }
+  AtFirstYield(close);
+  const std::vector<SeenBox> seen = WriteFile({});
   EXPECT_TRUE(seen.empty()) << "no box after a close during a run";
   EXPECT_FALSE(form.IsLoaded());
   EXPECT_LT(ReadLines(output).size(), 30u * 31u);
@@ -197,11 +179,8 @@ TEST_F(WriteFileTest, CancelDuringARunStopsTheWalk) {
   Load();
   Fill(tree.Root(), output);
   const HWND cancel = Ctl(frmMain::cmdCancel);
-  std::vector<SeenBox> seen;
-  {
-    OnceRunning click(cancel, [cancel] { ClickWithMouse(cancel); });
-    seen = WriteFile({Answer(IDOK)});
-  }
+  AtFirstYield([cancel] { ClickWithMouse(cancel); });
+  std::vector<SeenBox> seen = WriteFile({Answer(IDOK)});
   ASSERT_EQ(1u, seen.size());
   ExpectInformation(seen[0], L"Canceled", L"Action Canceled. Not all data written to File.");
   const auto lines = ReadLines(output);
@@ -229,6 +208,23 @@ TEST_F(WriteFileTest, SystemCloseDuringARunClosesTheWindowAfterTheWalk) {
   // The taskbar's Close posts the command; no input follows it.
   ExpectClosesDuringARun([this] { PostMessageW(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); },
                          frmMain::optListType0, L"0");
+}
+
+// Log-off or shutdown during a run: the run stops, the options are saved at once (the process
+// may end as soon as the window has answered), and the window goes once the walk has unwound
+// without saving a second time.
+TEST_F(WriteFileTest, SessionEndDuringARunCancelsItAndSavesTheOptionsOnce) {
+  std::wstring savedAtSessionEnd;
+  ExpectClosesDuringARun(
+      [&] {
+        EXPECT_EQ(TRUE, SendMessageW(form.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+        SendMessageW(form.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        savedAtSessionEnd = Stored(L"PrintListType");
+        // A second save would put the list type back over this.
+        Store(L"PrintListType", L"3");
+      },
+      frmMain::optListType0, L"3");
+  EXPECT_EQ(L"0", savedAtSessionEnd);
 }
 
 TEST_F(WriteFileTest, BrowseFillsTheBoxesFromThePicker) {

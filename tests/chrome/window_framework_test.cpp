@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <stdexcept>
-#include <thread>
 
 #include "gui_test_support.h"
 #include "platform/window/timer.h"
@@ -93,17 +92,21 @@ TEST(WindowFramework, ModalWindowDisablesItsOwnerUntilItCloses) {
   owner.Create(nullptr);
   owner.Show();
   Dialog dialog;
-  bool ownerDisabledMeanwhile = false;
-  // Escape, once the dialog runs its own loop, presses its cancel button (which closes it).
-  std::thread escape([&] {
-    for (int i = 0; i < 400 && !dialog.IsLoaded(); ++i) Sleep(5);
-    Sleep(50);
-    ownerDisabledMeanwhile = !IsWindowEnabled(owner.Handle());
-    SetForegroundWindow(dialog.Handle());
+  // Escape, from a thread timer that the dialog's own loop dispatches, presses its cancel
+  // button (which closes it).
+  static Dialog* running = nullptr;
+  static HWND ownerWindow = nullptr;
+  static bool ownerDisabledMeanwhile = false;
+  running = &dialog;
+  ownerWindow = owner.Handle();
+  ownerDisabledMeanwhile = false;
+  SetTimer(nullptr, 0, 0, [](HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    ownerDisabledMeanwhile = !IsWindowEnabled(ownerWindow);
+    SetForegroundWindow(running->Handle());
     gui_test::KeyPress(VK_ESCAPE);
   });
   dialog.ShowModal(owner.Handle());
-  escape.join();
   EXPECT_TRUE(ownerDisabledMeanwhile);
   EXPECT_EQ(1, dialog.cancelClicks);
   EXPECT_FALSE(dialog.IsLoaded());

@@ -10,16 +10,16 @@
 #include <iostream>
 #include <thread>
 
+#include "platform/handles.h"
 #include "platform/registry_key.h"
 #include "platform/settings_store.h"
-#include "platform/window/handles.h"
 #include "registry_test_support.h"
 #include "support/temp_tree.h"
 
 namespace {
 
 using namespace integration_test;
-using platform::window::UniqueHandle;
+using platform::UniqueHandle;
 
 const std::wstring kMenuKey = L"Software\\Classes\\Directory\\shell\\Print Directory";
 const std::wstring kSettingsKey = L"Software\\Quillet\\Quillet";

@@ -120,4 +120,14 @@ TEST_F(ExplorerIntegrationTest, AddSaysNoWhenTheKeysCannotBeWritten) {
   EXPECT_TRUE(boxes.Seen().empty());
 }
 
+// The menu entry's key exists and takes no values, while a command key may still be made
+// under it: the part that was written is taken back, and no half entry stays.
+TEST_F(ExplorerIntegrationTest, AddRefusedPartWayTakesBackWhatItWrote) {
+  ASSERT_TRUE(RefuseNewValues(HKEY_CURRENT_USER, kShell + L"\\Print Directory"));
+  EXPECT_FALSE(AddExplorerIntegration());
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kShell + L"\\Print Directory\\command"));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kShell + L"\\Print Directory"));
+  EXPECT_TRUE(boxes.Seen().empty());
+}
+
 }  // namespace

@@ -1,11 +1,31 @@
 #include "registry_test_support.h"
 
+#include <sddl.h>
+
+#include "platform/handles.h"
 #include "platform/registry_key.h"
-#include "platform/window/handles.h"
 
 namespace integration_test {
 
-using platform::window::UniqueHandle;
+using platform::UniqueHandle;
+
+bool RefuseNewValues(HKEY root, const std::wstring& keyPath) {
+  HKEY created = nullptr;
+  if (RegCreateKeyExW(root, keyPath.c_str(), 0, nullptr, 0, WRITE_DAC, nullptr, &created,
+                      nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const platform::UniqueHKey key(created);
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  // Read (0x20019), create sub-keys (0x4) and delete (0x10000), for everyone.
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+          L"D:P(A;;0x3001D;;;WD)", SDDL_REVISION_1, &descriptor, nullptr)) {
+    return false;
+  }
+  const LSTATUS status = RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor);
+  LocalFree(descriptor);
+  return status == ERROR_SUCCESS;
+}
 
 std::wstring SandboxedKeyForReg(const std::wstring& keyPath) {
   return L"HKCU\\Software\\QuilletTests\\Sandbox" + std::to_wstring(GetCurrentProcessId()) + L"\\" +

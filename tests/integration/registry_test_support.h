@@ -27,6 +27,10 @@ ProcessOutput RegQuery(const std::wstring& key, const std::wstring& arguments = 
 
 bool KeyExists(HKEY root, const std::wstring& keyPath);
 
+// Makes the key (creating it when missing) refuse new values to everyone; it may still be
+// read, get sub-keys and be deleted. False when its security could not be set.
+bool RefuseNewValues(HKEY root, const std::wstring& keyPath);
+
 struct RawValue {
   DWORD type = REG_NONE;
   std::vector<BYTE> data;

@@ -28,6 +28,9 @@ TEST(NumericText, RoundsHalvesToEvenIntoSixteenBits) {
   EXPECT_EQ(NumericTextToInt16(N("32767.5")), std::nullopt);  // rounds to 32768
   EXPECT_EQ(NumericTextToInt16(N("40000")), std::nullopt);
   EXPECT_EQ(NumericTextToInt16(N("1e999")), std::nullopt);
+  // Too small for a double: rounds to 0 like any other tiny number, with either sign.
+  EXPECT_EQ(NumericTextToInt16(N("1e-400")), 0);
+  EXPECT_EQ(NumericTextToInt16(N("-2.5e-999")), 0);
   EXPECT_EQ(NumericTextToInt16(N("ten")), std::nullopt);
 }
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "options_fixture.h"
-#include "platform/window/handles.h"
-#include "png_file.h"
+#include "platform/handles.h"
+#include "support/window_image.h"
 
 using gui_test::Caption;
 using gui_test::ClientRectOf;
@@ -85,7 +85,7 @@ TEST_F(OptionsDialogTest, ControlsStandWhereTheTwipsTablePutsThemAt96Dpi) {
     EXPECT_EQ(-12, title.lfHeight);  // 9 pt at 96 DPI
     EXPECT_EQ(FW_BOLD, title.lfWeight);
     // The label lets the dialog's face colour show through.
-    const platform::window::WindowDC dc(dialog.Ctl(frmOptions::Label1));
+    const platform::WindowDC dc(dialog.Ctl(frmOptions::Label1));
     const LRESULT brush = SendMessageW(hwnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
                                        reinterpret_cast<LPARAM>(dialog.Ctl(frmOptions::Label1)));
     EXPECT_EQ(TRANSPARENT, GetBkMode(dc.get()));
@@ -150,11 +150,35 @@ TEST_F(OptionsDialogTest, TabWalksTheTableOrderAndEnterDoesNotConfirm) {
   EXPECT_EQ(L"<none>", Stored(L"NoSpacesSeperate"));
 }
 
+// The text box between the second and the third button does not split the print styles: the
+// arrow keys reach and select the third from either of the others, both ways round.
+TEST_F(OptionsDialogTest, ArrowKeysReachAndSelectEveryPrintStyle) {
+  Load();
+  WithOptions([&](const OptionsDialog& dialog) {
+    const frmOptions::Row target = frmOptions::optPrintStyle2;
+    for (const frmOptions::Row start : {frmOptions::optPrintStyle0, frmOptions::optPrintStyle1}) {
+      for (const WORD key : {VK_DOWN, VK_UP}) {
+        dialog.Click(start);
+        SetFocus(dialog.Ctl(start));
+        for (int i = 0; i < 2 && GetFocus() != dialog.Ctl(target); ++i) {
+          const HWND before = GetFocus();
+          gui_test::KeyPress(key);
+          gui_test::PumpUntil([&] { return GetFocus() != before; }, 1000);
+        }
+        EXPECT_EQ(dialog.Ctl(target), GetFocus()) << "from " << start << " key " << key;
+        EXPECT_TRUE(dialog.Checked(target)) << "from " << start << " key " << key;
+        EXPECT_FALSE(dialog.Checked(start)) << "from " << start << " key " << key;
+      }
+    }
+    dialog.Click(frmOptions::cmdCancel);
+  });
+}
+
 TEST_F(OptionsDialogTest, DialogIsCutToItsEllipse) {
   Load();
   WithOptions([&](const OptionsDialog& dialog) {
     const HWND hwnd = dialog.Handle();
-    const platform::window::UniqueHRgn owned(CreateRectRgn(0, 0, 0, 0));
+    const platform::UniqueHRgn owned(CreateRectRgn(0, 0, 0, 0));
     const HRGN region = owned.get();
     ASSERT_NE(ERROR, GetWindowRgn(hwnd, region));
     RECT box{};
@@ -237,13 +261,10 @@ TEST_F(OptionsDialogTest, LeavesAScreenshot) {
   Load();
   WithOptions([&](const OptionsDialog& dialog) {
     const HWND hwnd = dialog.Handle();
-    RedrawWindow(hwnd, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    gui_test::PumpFor(20);
     // In the build folder, beside the main window's picture.
-    EXPECT_TRUE(options_test::SaveWindowPng(hwnd, L"..\\..\\frmOptions.png"));
+    EXPECT_TRUE(testing_support::SaveWindowPng(hwnd, L"..\\..\\frmOptions.png"));
     // The system's dialog face where the surface shows.
-    const platform::window::WindowDC dc(hwnd);
+    const platform::WindowDC dc(hwnd);
     EXPECT_EQ(GetSysColor(COLOR_BTNFACE), GetPixel(dc.get(), kSurface.x, kSurface.y));
     dialog.Click(frmOptions::cmdCancel);
   });

@@ -11,6 +11,7 @@
 #include "integration/explorer_integration.h"
 #include "options_fixture.h"
 #include "platform/registry_key.h"
+#include "platform/system_error.h"
 #include "registry_test_support.h"
 
 using gui_test::Answer;
@@ -396,4 +397,35 @@ TEST_F(OptionsDialogTest, StoredPrintStyleWithoutAnOptionButtonSelectsNoneAndIsK
     EXPECT_TRUE(PressOk(dialog).empty());
   });
   EXPECT_EQ(L"7", Stored(L"PrintStyle"));
+}
+
+// A store that refuses the save is reported the same way from the dialog's O.k. and from the
+// main window's Exit: the bare description in an "Error" box with the information icon.
+TEST_F(OptionsDialogTest, RefusedSaveIsReportedAlikeFromOkAndFromExit) {
+  Load();
+  ASSERT_TRUE(integration_test::RefuseNewValues(
+      HKEY_CURRENT_USER, L"Software\\Quillet\\" + OptionsApplicationName() + L"\\Options"));
+
+  std::vector<SeenBox> seen;
+  WithOptions([&](const OptionsDialog& dialog) {
+    BoxWatcher watcher({Answer(IDOK)});
+    dialog.Click(frmOptions::cmdOk);
+    seen = watcher.Seen();
+  });
+  {
+    BoxWatcher watcher({Answer(IDOK)});
+    gui_test::Press(Ctl(frmMain::cmdExit));
+    const auto atExit = watcher.Seen();
+    seen.insert(seen.end(), atExit.begin(), atExit.end());
+  }
+  ASSERT_EQ(2u, seen.size());
+  for (const SeenBox& box : seen) {
+    EXPECT_EQ(L"Error", box.title);
+    EXPECT_EQ(gui_test::InformationIcon(), box.icon);
+    EXPECT_EQ(std::vector<int>{IDOK}, box.buttons);
+    EXPECT_EQ(0u, box.text.find(platform::ErrorDescription(ERROR_ACCESS_DENIED)))
+        << Narrow(box.text);
+  }
+  EXPECT_EQ(seen[0].text, seen[1].text);
+  EXPECT_FALSE(form.IsLoaded());
 }

@@ -1,4 +1,4 @@
-#include "png_file.h"
+#include "support/window_image.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -7,9 +7,9 @@
 #include <type_traits>
 #include <vector>
 
-#include "platform/window/handles.h"
+#include "platform/handles.h"
 
-namespace options_test {
+namespace testing_support {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -68,9 +68,11 @@ Bytes ZlibStored(const Bytes& raw) {
 
 }  // namespace
 
-bool SaveWindowPng(HWND hwnd, const std::wstring& path) {
+WindowImage CaptureWindow(HWND hwnd) {
+  RedrawWindow(hwnd, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_ERASENOW);
   RECT rect{};
-  if (!GetWindowRect(hwnd, &rect)) return false;
+  if (!GetWindowRect(hwnd, &rect)) return {};
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   BITMAPINFO info{};
@@ -81,59 +83,73 @@ bool SaveWindowPng(HWND hwnd, const std::wstring& path) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  platform::window::UniqueHBitmap bitmap;
+  platform::UniqueHBitmap bitmap;
   {
-    platform::window::WindowDC screen(nullptr);
+    platform::WindowDC screen(nullptr);
     bitmap.reset(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   }
   const UniqueMemoryDc memory(CreateCompatibleDC(nullptr));
-  if (!memory || !bitmap) return false;
+  if (!memory || !bitmap) return {};
   const HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
   bool copied = false;
   {
-    const platform::window::WindowDC source(hwnd);
+    // The window's surface holds what its controls painted as well.
+    const platform::WindowDC source(hwnd);
     copied = BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY) != FALSE;
   }
   GdiFlush();
   SelectObject(memory.get(), old);
-  if (!copied) return false;
+  if (!copied) return {};
 
   // Outside the window's region nothing is painted: white there.
-  const platform::window::UniqueHRgn region(CreateRectRgn(0, 0, 0, 0));
+  const platform::UniqueHRgn region(CreateRectRgn(0, 0, 0, 0));
   const bool shaped = region && GetWindowRgn(hwnd, region.get()) != ERROR;
-
-  // Each row: filter type 0, then R, G, B from the bitmap's B, G, R, x.
-  Bytes raw;
-  raw.reserve(static_cast<std::size_t>(height) * (1 + 3 * static_cast<std::size_t>(width)));
+  WindowImage image{width, height, {}};
+  image.pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   const auto* pixels = static_cast<const std::uint8_t*>(bits);
   for (int y = 0; y < height; ++y) {
-    raw.push_back(0);
     const std::uint8_t* row = pixels + static_cast<std::size_t>(y) * width * 4;
     for (int x = 0; x < width; ++x) {
-      if (shaped && !PtInRegion(region.get(), x, y)) {
-        raw.insert(raw.end(), {0xFF, 0xFF, 0xFF});
-        continue;
-      }
-      raw.push_back(row[x * 4 + 2]);
-      raw.push_back(row[x * 4 + 1]);
-      raw.push_back(row[x * 4]);
+      const bool outside = shaped && !PtInRegion(region.get(), x, y);
+      image.pixels.push_back(outside ? RGB(255, 255, 255)
+                                     : RGB(row[x * 4 + 2], row[x * 4 + 1], row[x * 4]));
+    }
+  }
+  return image;
+}
+
+bool SavePng(const WindowImage& image, const std::wstring& path) {
+  if (image.width <= 0 || image.height <= 0) return false;
+  // Each row: filter type 0, then R, G, B.
+  Bytes raw;
+  raw.reserve(static_cast<std::size_t>(image.height) *
+              (1 + 3 * static_cast<std::size_t>(image.width)));
+  for (int y = 0; y < image.height; ++y) {
+    raw.push_back(0);
+    for (int x = 0; x < image.width; ++x) {
+      const COLORREF pixel = image.At(x, y);
+      raw.insert(raw.end(), {GetRValue(pixel), GetGValue(pixel), GetBValue(pixel)});
     }
   }
   Bytes png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   Bytes header;
-  PutBigEndian(header, static_cast<std::uint32_t>(width));
-  PutBigEndian(header, static_cast<std::uint32_t>(height));
+  PutBigEndian(header, static_cast<std::uint32_t>(image.width));
+  PutBigEndian(header, static_cast<std::uint32_t>(image.height));
   header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter, no interlace
   PutChunk(png, "IHDR", header);
   PutChunk(png, "IDAT", ZlibStored(raw));
   PutChunk(png, "IEND", {});
 
-  const platform::window::UniqueHandle file(CreateFileW(
-      path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const platform::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   return WriteFile(file.get(), png.data(), static_cast<DWORD>(png.size()), &written, nullptr) &&
          written == png.size();
 }
 
-}  // namespace options_test
+bool SaveWindowPng(HWND hwnd, const std::wstring& path) {
+  return SavePng(CaptureWindow(hwnd), path);
+}
+
+}  // namespace testing_support

@@ -1,15 +1,17 @@
-// Owning wrappers for the Win32 handles the windows use. Each is a move-only
-// std::unique_ptr with the right release call, so that no GDI object, region, cursor or
-// kernel handle outlives its owner. A region handed to SetWindowRgn belongs to the system:
-// call release() on it after a successful hand-over, never reset().
+// Owning wrappers for every Win32 handle the program holds. Each is a move-only
+// std::unique_ptr with the right release call, so that no GDI object, region, cursor, window,
+// registry key or kernel handle outlives its owner. A region handed to SetWindowRgn belongs to the
+// system: call release() on it after a successful hand-over, never reset().
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <memory>
 #include <type_traits>
 
-namespace platform::window {
+namespace platform {
 
 struct GdiObjectDeleter {
   void operator()(HGDIOBJ object) const noexcept { DeleteObject(object); }
@@ -21,6 +23,18 @@ struct KernelHandleDeleter {
   void operator()(HANDLE handle) const noexcept {
     if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
   }
+};
+struct WindowDeleter {
+  void operator()(HWND hwnd) const noexcept { DestroyWindow(hwnd); }
+};
+// A key opened or created by this program. Never holds a predefined root key
+// (HKEY_CURRENT_USER, ...).
+struct HKeyDeleter {
+  void operator()(HKEY key) const noexcept { RegCloseKey(key); }
+};
+// The block of a WM_DROPFILES message, freed with DragFinish.
+struct DropDeleter {
+  void operator()(HDROP drop) const noexcept { DragFinish(drop); }
 };
 struct FindHandleDeleter {
   void operator()(HANDLE handle) const noexcept {
@@ -35,6 +49,9 @@ using UniqueHBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectD
 using UniqueHCursor = std::unique_ptr<std::remove_pointer_t<HCURSOR>, CursorDeleter>;
 using UniqueHandle = std::unique_ptr<void, KernelHandleDeleter>;
 using UniqueFindHandle = std::unique_ptr<void, FindHandleDeleter>;
+using UniqueHwnd = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
+using UniqueHDrop = std::unique_ptr<std::remove_pointer_t<HDROP>, DropDeleter>;
+using UniqueHKey = std::unique_ptr<std::remove_pointer_t<HKEY>, HKeyDeleter>;
 
 // A device context from GetDC, released with ReleaseDC for the same window.
 class WindowDC {
@@ -52,4 +69,4 @@ class WindowDC {
   HDC dc_;
 };
 
-}  // namespace platform::window
+}  // namespace platform
