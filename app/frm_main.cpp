@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "about/frm_about.h"
 #include "app/command_line.h"
@@ -14,7 +15,6 @@
 #include "listing/browse_for_folder.h"
 #include "listing/expand_short_path.h"
 #include "listing/folder_listing.h"
-#include "listing/text_file.h"
 #include "platform/folder_reader.h"
 #include "platform/system_error.h"
 #include "platform/window/message_loop.h"
@@ -277,16 +277,18 @@ class YieldTiming {
 
 YieldTiming yieldTiming;
 
-// The walk's yield point: when input is pending, let the windows handle everything queued
-// (a click on Cancel among it). Posted and sent messages count as well: the system's close
-// command (Alt+F4, the taskbar's Close) arrives posted, and must end the run rather than wait
-// for it.
-bool YieldToWindows() {
+// The walk's yield point: input is waiting. Posted and sent messages count as well: the
+// system's close command (Alt+F4, the taskbar's Close) arrives posted, and must end the run
+// rather than wait for it.
+bool InputWaitingForWindows() {
   yieldTiming.Point();
   constexpr UINT kWaiting = QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_SENDMESSAGE;
-  if (HIWORD(GetQueueStatus(kWaiting)) == 0) return false;
+  return HIWORD(GetQueueStatus(kWaiting)) != 0;
+}
+
+// Lets the windows handle everything queued, a click on Cancel among it.
+void YieldToWindows() {
   if (!ProcessPendingMessages()) CancelRequested = true;  // the program is quitting
-  return true;
 }
 
 bool EndsWithTxt(const std::wstring& text) {
@@ -323,9 +325,7 @@ void StartViewer(const std::wstring& outputPath, int showCommand) {
 
 frmMain::frmMain() : Window(kForm), tmrTitle(*this, kTitleTimerId, 50, true) {}
 
-frmMain::~frmMain() {
-  if (IsLoaded()) SetYieldHandler(nullptr);
-}
+frmMain::~frmMain() = default;
 
 void frmMain::Load(std::wstring_view commandLine, int showCommand) {
   Create(nullptr);
@@ -359,7 +359,6 @@ void frmMain::Form_Load(std::wstring_view commandLine) {
 
   SetVisible(lblStatus, false);
   SetEnabled(cmdCancel, false);
-  SetYieldHandler(&YieldToWindows);
 
   NativeString source = SourcePathFromCommandLine(commandLine);
   if (!source.empty()) {
@@ -406,7 +405,6 @@ void frmMain::Form_Unload() {
   titlePointerCustom_ = false;
   titleCursor_ = nullptr;
   ownedTitleCursor_.reset();
-  SetYieldHandler(nullptr);
   try {
     SaveOptions();
   } catch (const platform::SystemError& e) {
@@ -501,10 +499,16 @@ void frmMain::cmdPrint_Click() {
                  RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ERASENOW);
     SetEnabled(cmdCancel, true);
     SetEnabled(cmdPrint, false);
-    CancelRequested = false;
-    EmptyTextFile(output);
+    ListingSettings settings;
+    settings.source = Text(txtPath0);
+    settings.output = Text(txtPath1);
+    settings.listType = CurrentListType;
+    settings.options = AppOptions;
+    settings.hooks.inputPending = &InputWaitingForWindows;
+    settings.hooks.processInput = &YieldToWindows;
+    ListingRun run(std::move(settings));
     yieldTiming.BeginRun();
-    WriteFolderListing(Text(txtPath0), Text(txtPath1), CurrentListType);
+    run.WriteFolderListing();
     yieldTiming.EndRun();
 
     int answer = 0;

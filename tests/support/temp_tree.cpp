@@ -76,8 +76,6 @@ std::vector<std::string> ReadLines(const NativeString& path) {
 void ResetListingState() {
   AppOptions = DefaultOptions();
   CancelRequested = false;
-  SetYieldHandler(nullptr);
-  SetProgressHandler(nullptr);
 }
 
 }  // namespace testing_support
