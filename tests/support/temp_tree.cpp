@@ -78,4 +78,16 @@ void ResetListingState() {
   CancelRequested = false;
 }
 
+bool RunListing(const NativeString& source, const NativeString& output, int listType,
+                const ListingHooks& hooks) {
+  ListingSettings settings;
+  settings.source = source;
+  settings.output = output;
+  settings.listType = listType;
+  settings.options = AppOptions;
+  settings.hooks = hooks;
+  ListingRun run(std::move(settings));
+  return run.WriteFolderListing();
+}
+
 }  // namespace testing_support
