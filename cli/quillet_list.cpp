@@ -58,8 +58,7 @@ int Run(const std::vector<NativeString>& arguments) {
   try {
     ListingRun run(std::move(settings));
     // The run touches the output only once the source is known to be a folder.
-    if (!run.WriteFolderListing())
-      return Fail(NTEXT("source folder not found: ") + command.source);
+    if (!run.WriteFolderListing()) return Fail(NTEXT("source folder not found: ") + command.source);
   } catch (const platform::SystemError& error) {
     return Fail(error.Description());
   } catch (const std::exception& error) {

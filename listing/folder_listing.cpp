@@ -30,17 +30,15 @@ std::int16_t PathDepth(NativeStringView path) {
 }
 
 int FirstLevelIndent(const NativeString& root) {
-  const NativeString counted = platform::IsAbsolutePath(root)
-                                   ? root
-                                   : platform::FullPathKeepingTrailingSeparator(root);
+  const NativeString counted =
+      platform::IsAbsolutePath(root) ? root : platform::FullPathKeepingTrailingSeparator(root);
   // Entries lie one level below the root's full path, or at its depth for a root that ends in
   // a separator ("C:\", "/").
   const NativeString full = platform::FullFolderPath(root);
   const int firstLevelDepth = PathDepth(full) + (full.back() == kPathSeparator ? 0 : 1);
   const int indent = 3 * (firstLevelDepth - PathDepth(counted));
   if (indent < 0)
-    throw platform::SystemError(5,
-                                NTEXT("The folder path gives a negative indentation: ") + root);
+    throw platform::SystemError(5, NTEXT("The folder path gives a negative indentation: ") + root);
   return indent;
 }
 
@@ -147,8 +145,7 @@ class ListingRun::Walk {
     WriteEntryLines(entry, layout_, lines_);
     const std::uint64_t before = sink_.Lines();
     sink_.Add(lines_);
-    if (hooks_.progress &&
-        before / kProgressLineInterval != sink_.Lines() / kProgressLineInterval)
+    if (hooks_.progress && before / kProgressLineInterval != sink_.Lines() / kProgressLineInterval)
       hooks_.progress(sink_.Lines(), path_);
   }
 

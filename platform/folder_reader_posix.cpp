@@ -117,9 +117,7 @@ void OpenFolder::Read(const ReadRequest& request, FolderContents& out) const {
     close(streamFd);
     ThrowSystemError(error, path_);
   }
-  auto fail = [this](int error, const char* name) {
-    ThrowSystemError(error, path_ + '/' + name);
-  };
+  auto fail = [this](int error, const char* name) { ThrowSystemError(error, path_ + '/' + name); };
   for (;;) {
     errno = 0;
     const dirent* entry = readdir(dir.get());

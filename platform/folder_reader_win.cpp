@@ -140,5 +140,4 @@ void OpenFolder::Read(const ReadRequest& request, FolderContents& out) const {
   if (error != ERROR_NO_MORE_FILES) ThrowSystemError(static_cast<long>(error), path);
 }
 
-
 }  // namespace platform

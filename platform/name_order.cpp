@@ -9,9 +9,9 @@ namespace {
 // The upper-case form of one UTF-16 code unit, for the letters NameOrderLess covers.
 char16_t UpperUnit(char16_t unit) {
   if (unit < 0x80) return unit >= u'a' && unit <= u'z' ? unit - 0x20 : unit;
-  if (unit >= 0xE0 && unit <= 0xFE && unit != 0xF7) return unit - 0x20;  // Latin-1
-  if (unit == 0xFF) return 0x178;                                         // y with diaeresis
-  if (unit == 0xB5) return 0x39C;                                         // micro sign
+  if (unit >= 0xE0 && unit <= 0xFE && unit != 0xF7) return unit - 0x20;     // Latin-1
+  if (unit == 0xFF) return 0x178;                                           // y with diaeresis
+  if (unit == 0xB5) return 0x39C;                                           // micro sign
   if (unit >= 0x3B1 && unit <= 0x3CB && unit != 0x3C2) return unit - 0x20;  // Greek
   if (unit == 0x3C2) return 0x3A3;                                          // final sigma
   if (unit >= 0x430 && unit <= 0x44F) return unit - 0x20;                   // Cyrillic

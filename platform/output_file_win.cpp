@@ -15,9 +15,9 @@ OutputFile::OutputFile(void* handle, NativeString name)
 OutputFile::OutputFile(const NativeString& path) : name_(path), handle_(nullptr, Closer{true}) {
   // OPEN_ALWAYS and then cutting to zero keeps a hidden or system file's attributes, where
   // CREATE_ALWAYS would refuse such a file.
-  const HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) ThrowSystemError(static_cast<long>(GetLastError()), path);
   handle_.reset(file);
   if (!SetEndOfFile(file)) ThrowSystemError(static_cast<long>(GetLastError()), path);

@@ -13,7 +13,6 @@ using testing_support::N;
 
 namespace {
 
-
 // The worked example: a 2048-byte file two levels below the root, so its name line is six
 // spaces and "report.txt" (16 characters).
 class EntryLineLayout : public ::testing::Test {
@@ -153,6 +152,5 @@ TEST_F(EntryLineLayout, InformationComesFromTheFolderRecordOnlyWhenAskedFor) {
 TEST_F(EntryLineLayout, WidthsCountCharactersNotBytes) {
   AppOptions.MaxWidth = 20;
   // "café" is four characters, whatever its encoding takes.
-  EXPECT_EQ(Align(N("  caf\xC3\xA9"), N(" 1 bytes")),
-            N("  caf\xC3\xA9") + Sp(6) + N(" 1 bytes"));
+  EXPECT_EQ(Align(N("  caf\xC3\xA9"), N(" 1 bytes")), N("  caf\xC3\xA9") + Sp(6) + N(" 1 bytes"));
 }

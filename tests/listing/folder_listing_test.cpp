@@ -162,8 +162,10 @@ TEST_F(FolderListing, DepthAndEntryNamesCountThePlatformSeparator) {
   EntryLayout layout;
   layout.firstLevelIndent = FirstLevelIndent(drive + s);
   EXPECT_EQ(layout.firstLevelIndent, 0);
-  EXPECT_EQ(FormatEntryName({N("Docs"), 1, EntryKind::kFolder, {}}, IndentWidth(layout, 1)), N("Docs"));
-  EXPECT_EQ(FormatEntryName({N("a.txt"), 2, EntryKind::kFile, {}}, IndentWidth(layout, 2)), N("   a.txt"));
+  EXPECT_EQ(FormatEntryName({N("Docs"), 1, EntryKind::kFolder, {}}, IndentWidth(layout, 1)),
+            N("Docs"));
+  EXPECT_EQ(FormatEntryName({N("a.txt"), 2, EntryKind::kFile, {}}, IndentWidth(layout, 2)),
+            N("   a.txt"));
   EXPECT_EQ(IndentWidth(layout, 2), 3);
 }
 
@@ -329,8 +331,8 @@ TEST_F(FolderListing, LinksAreListedAsWhatTheyPointTo) {
   AppOptions.PrintStyle = 1;
   AppOptions.NoSpacesSeperate = 0;
   AppOptions.PrintFileSize = true;
-  EXPECT_EQ(List(Source(), 2), (Lines{Entry(3, "real"), Entry(6, "loop"),
-                                      Entry(6, "inside.txt 5 bytes"), Entry(3, "up"),
-                                      Entry(3, "dangling 4 bytes"), Entry(3, "file-link 5 bytes")}));
+  EXPECT_EQ(List(Source(), 2),
+            (Lines{Entry(3, "real"), Entry(6, "loop"), Entry(6, "inside.txt 5 bytes"),
+                   Entry(3, "up"), Entry(3, "dangling 4 bytes"), Entry(3, "file-link 5 bytes")}));
 }
 #endif

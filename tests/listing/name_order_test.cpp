@@ -14,8 +14,8 @@ namespace {
 
 // NTFS's order, as Wine returns it: upper-cased, so "_" (0x5F) sorts after the letters and "["
 // before them; digits by code unit, not by value.
-const std::vector<std::string> kNtfsOrder = {"10", "9",  "A",  "a2", "b",
-                                             "B1", "Z",  "[y", "_x", "~z"};
+const std::vector<std::string> kNtfsOrder = {"10", "9", "A",  "a2", "b",
+                                             "B1", "Z", "[y", "_x", "~z"};
 
 }  // namespace
 
@@ -24,9 +24,9 @@ TEST(NameOrder, UpperCasedCodeUnitsDecide) {
     EXPECT_TRUE(platform::NameOrderLess(N(kNtfsOrder[i]), N(kNtfsOrder[i + 1]))) << i;
     EXPECT_FALSE(platform::NameOrderLess(N(kNtfsOrder[i + 1]), N(kNtfsOrder[i]))) << i;
   }
-  EXPECT_TRUE(platform::NameOrderLess(N("~z"), N("\xC3\xA9")));             // é after ASCII
-  EXPECT_TRUE(platform::NameOrderLess(N("\xC3\xA9"), N("\xC3\xA9x")));       // a prefix first
-  EXPECT_TRUE(platform::NameOrderLess(N("\xC3\xA8"), N("\xC3\x89")));        // è < É
+  EXPECT_TRUE(platform::NameOrderLess(N("~z"), N("\xC3\xA9")));         // é after ASCII
+  EXPECT_TRUE(platform::NameOrderLess(N("\xC3\xA9"), N("\xC3\xA9x")));  // a prefix first
+  EXPECT_TRUE(platform::NameOrderLess(N("\xC3\xA8"), N("\xC3\x89")));   // è < É
   EXPECT_TRUE(platform::NameOrderLess(N("\xEF\xBC\xA1"), N("\xF0\x9F\x98\x80")) == false);
   EXPECT_FALSE(platform::NameOrderLess(N("same"), N("same")));
 }
