@@ -11,6 +11,24 @@ void AppendSpaces(NativeString& text, std::int64_t count) {
   if (count > 0) text.append(static_cast<std::size_t>(count), NativeChar(' '));
 }
 
+// Right-justifies the information after the name line that starts at `lines[nameLineStart]`
+// and runs to the end of `lines`: the gap up to MaxWidth, or, when the two do not fit, a
+// continuation line three spaces deeper than the name.
+void AppendAligned(NativeString& lines, std::size_t nameLineStart, NativeStringView info,
+                   int indentWidth, const OptionsRecord& options) {
+  const NativeStringView nameLine = NativeStringView(lines).substr(nameLineStart);
+  const std::int64_t gap =
+      std::int64_t{options.MaxWidth} -
+      static_cast<std::int64_t>(platform::TextLength(nameLine) + platform::TextLength(info));
+  if (gap > 0) {
+    AppendSpaces(lines, gap);
+  } else {
+    lines += kLineEnd;
+    AppendSpaces(lines, indentWidth + 3);
+  }
+  lines += info;
+}
+
 }  // namespace
 
 NativeString FormatEntryName(const ListingEntry& entry, int indentWidth) {
@@ -37,18 +55,8 @@ NativeString FormatEntryInfo(const platform::FileFacts& facts, const OptionsReco
 
 NativeString AlignEntryInfo(NativeStringView nameLine, NativeStringView info, int indentWidth,
                             const OptionsRecord& options) {
-  const std::int64_t gap =
-      std::int64_t{options.MaxWidth} -
-      static_cast<std::int64_t>(platform::TextLength(nameLine) + platform::TextLength(info));
   NativeString line(nameLine);
-  if (gap > 0) {
-    AppendSpaces(line, gap);
-  } else {
-    // Too long for one line: the information goes on a continuation line three spaces deeper.
-    line += kLineEnd;
-    AppendSpaces(line, indentWidth + 3);
-  }
-  line += info;
+  AppendAligned(line, 0, info, indentWidth, options);
   return line;
 }
 
@@ -80,11 +88,14 @@ void WriteFileEntry(const ListingEntry& entry, const EntryLayout& layout, Native
       lines += FormatEntryInfo(entry.facts, options);
       lines += kLineEnd;
       break;
-    case kInfoRightJustified:
-      lines += AlignEntryInfo(FormatEntryName(entry, indent), FormatEntryInfo(entry.facts, options),
-                              indent, options);
+    case kInfoRightJustified: {
+      const std::size_t start = lines.size();
+      AppendSpaces(lines, indent);
+      lines += entry.name;
+      AppendAligned(lines, start, FormatEntryInfo(entry.facts, options), indent, options);
       lines += kLineEnd;
       break;
+    }
     default:
       break;  // no layout: the file is not written
   }

@@ -1,6 +1,7 @@
 #include "name_order.h"
 
 #include <cstdint>
+#include <type_traits>
 
 namespace platform {
 
@@ -94,6 +95,19 @@ int CompareUnits(NativeStringView left, NativeStringView right, bool upper) {
 }  // namespace
 
 bool NameOrderLess(NativeStringView left, NativeStringView right) {
+  // Most names are ASCII: compare them here, without decoding, up to the first other unit.
+  const std::size_t common = left.size() < right.size() ? left.size() : right.size();
+  std::size_t i = 0;
+  for (; i < common; ++i) {
+    const auto x = static_cast<char16_t>(static_cast<std::make_unsigned_t<NativeChar>>(left[i]));
+    const auto y = static_cast<char16_t>(static_cast<std::make_unsigned_t<NativeChar>>(right[i]));
+    if (x >= 0x80 || y >= 0x80) break;
+    if (x == y) continue;
+    const char16_t upperX = UpperUnit(x), upperY = UpperUnit(y);
+    if (upperX != upperY) return upperX < upperY;
+    break;  // equal but for case: the whole names decide
+  }
+  if (i == common) return left.size() < right.size();
   const int upper = CompareUnits(left, right, true);
   return upper != 0 ? upper < 0 : CompareUnits(left, right, false) < 0;
 }
