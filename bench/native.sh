@@ -34,7 +34,7 @@ echo "Making $entries entries in $tree_dir (reused when present)"
 bash "$root/bench/make-tree.sh" "$tree_dir" "$entries"
 wide_dir=$bench_dir/wide-$wide_folders-$wide_files
 echo "Making $wide_folders folders of $wide_files files in $wide_dir (reused when present)"
-bash "$root/bench/make-wide-tree.sh" "$wide_dir" "$wide_folders" "$wide_files"
+bash "$root/bench/make-tree.sh" "$wide_dir" "${wide_folders}x$wide_files"
 # Warm the inode and dentry caches so that every command reads from memory.
 find "$tree_dir" "$wide_dir" >/dev/null
 
