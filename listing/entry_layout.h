@@ -40,17 +40,18 @@ inline int IndentWidth(const EntryLayout& layout, int level) {
   return layout.firstLevelIndent + 3 * (level - 1);
 }
 
-// `indentWidth` spaces followed by the entry's name.
-NativeString FormatEntryName(const ListingEntry& entry, int indentWidth);
+// Appends the entry's name line: `indentWidth` spaces followed by the entry's name.
+void FormatEntryName(const ListingEntry& entry, int indentWidth, NativeString& lines);
 
 // The extra information for a file: " <size> bytes" and/or "  <date time>", as the options
 // ask; empty when both are off.
 NativeString FormatEntryInfo(const platform::FileFacts& facts, const OptionsRecord& options);
 
-// The name line and the information, right-justified to MaxWidth, or two lines joined by
-// CR LF (the second indented three spaces deeper than the name) when they do not fit.
-NativeString AlignEntryInfo(NativeStringView nameLine, NativeStringView info, int indentWidth,
-                            const OptionsRecord& options);
+// Right-justifies `info` after the name line that starts at `lines[nameLineStart]` and runs
+// to the end of `lines`: the gap up to MaxWidth, or, when the two do not fit, CR LF and a
+// continuation line indented three spaces deeper than the name.
+void AlignEntryInfo(NativeString& lines, std::size_t nameLineStart, NativeStringView info,
+                    int indentWidth, const OptionsRecord& options);
 
 // Appends a file entry's line(s), each ending in CR LF, as PrintStyle asks; nothing for a
 // print style outside 0..2. Throws platform::SystemError for a negative NoSpacesSeperate in

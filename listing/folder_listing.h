@@ -67,8 +67,6 @@ class ListingRun {
   bool WriteFolderListing();
 
   const NativeString& ListingRoot() const { return settings_.source; }
-  // Lines queued so far.
-  std::uint64_t Lines() const { return sink_ ? sink_->Lines() : 0; }
 
  private:
   class Walk;

@@ -24,7 +24,7 @@ class EntryLineLayout : public ::testing::Test {
     layout_.firstLevelIndent = FirstLevelIndent(drive + s + N("Data"));
     facts_.size = 2048;
     facts_.modified = 0;
-    nameLine_ = FormatEntryName(Report(), IndentWidth(layout_, 2));
+    FormatEntryName(Report(), IndentWidth(layout_, 2), nameLine_);
     date_ = platform::DateTimeText(facts_.modified);
   }
   void TearDown() override { testing_support::ResetListingState(); }
@@ -49,7 +49,9 @@ class EntryLineLayout : public ::testing::Test {
     return lines;
   }
   NativeString Align(NativeStringView nameLine, NativeStringView info) {
-    return AlignEntryInfo(nameLine, info, IndentWidth(layout_, 2), AppOptions);
+    NativeString line(nameLine);
+    AlignEntryInfo(line, 0, info, IndentWidth(layout_, 2), AppOptions);
+    return line;
   }
   static NativeString Sp(std::size_t count) { return NativeString(count, NativeChar(' ')); }
 

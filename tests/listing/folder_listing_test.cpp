@@ -162,10 +162,13 @@ TEST_F(FolderListing, DepthAndEntryNamesCountThePlatformSeparator) {
   EntryLayout layout;
   layout.firstLevelIndent = FirstLevelIndent(drive + s);
   EXPECT_EQ(layout.firstLevelIndent, 0);
-  EXPECT_EQ(FormatEntryName({N("Docs"), 1, EntryKind::kFolder, {}}, IndentWidth(layout, 1)),
-            N("Docs"));
-  EXPECT_EQ(FormatEntryName({N("a.txt"), 2, EntryKind::kFile, {}}, IndentWidth(layout, 2)),
-            N("   a.txt"));
+  const auto nameLine = [&layout](const NativeString& name, int level) {
+    NativeString line;
+    FormatEntryName({name, level, EntryKind::kFolder, {}}, IndentWidth(layout, level), line);
+    return line;
+  };
+  EXPECT_EQ(nameLine(N("Docs"), 1), N("Docs"));
+  EXPECT_EQ(nameLine(N("a.txt"), 2), N("   a.txt"));
   EXPECT_EQ(IndentWidth(layout, 2), 3);
 }
 
