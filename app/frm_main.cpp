@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <string>
+#include <utility>
 
 #include "about/frm_about.h"
 #include "app/command_line.h"
@@ -16,7 +17,6 @@
 #include "listing/browse_for_folder.h"
 #include "listing/expand_short_path.h"
 #include "listing/folder_listing.h"
-#include "listing/text_file.h"
 #include "platform/folder_reader.h"
 #include "platform/handles.h"
 #include "platform/system_error.h"
@@ -276,11 +276,13 @@ void StartViewer(const std::wstring& outputPath, int showCommand) {
 // Posted and sent messages count as input as well: the system's close command (Alt+F4, the
 // taskbar's Close) arrives posted and the session's end sent, and either must end the run
 // rather than wait for it.
-bool frmMain::YieldToWindows() {
+bool frmMain::InputWaiting() {
   constexpr UINT kWaiting = QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_SENDMESSAGE;
-  if (HIWORD(GetQueueStatus(kWaiting)) == 0) return false;
+  return HIWORD(GetQueueStatus(kWaiting)) != 0;
+}
+
+void frmMain::ProcessInput() {
   if (!ProcessPendingMessages()) CancelRequested = true;  // the program is quitting
-  return true;
 }
 
 frmMain::frmMain()
@@ -288,9 +290,7 @@ frmMain::frmMain()
       titleLink_(*this, kTitleTimerId, /*timerEnabled=*/true, lblTitle, picTitle, kTitleNormal,
                  kTitleHighlight) {}
 
-frmMain::~frmMain() {
-  if (IsLoaded()) SetYieldHandler(nullptr);
-}
+frmMain::~frmMain() = default;
 
 void frmMain::Load(std::wstring_view commandLine, int showCommand) {
   Create(nullptr);
@@ -324,7 +324,6 @@ void frmMain::Form_Load(std::wstring_view commandLine) {
 
   SetVisible(lblStatus, false);
   SetEnabled(cmdCancel, false);
-  SetYieldHandler(&frmMain::YieldToWindows);
 
   DragAcceptFiles(Handle(), TRUE);
 
@@ -409,7 +408,6 @@ void frmMain::Form_Unload() {
   WindowMover.SetForm(nullptr);
   titleCursor_ = nullptr;
   ownedTitleCursor_.reset();
-  SetYieldHandler(nullptr);
   SaveOptionsReported(Handle());
 }
 
@@ -500,9 +498,14 @@ void frmMain::cmdPrint_Click() {
                  RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ERASENOW);
     SetEnabled(cmdCancel, true);
     SetEnabled(cmdPrint, false);
-    CancelRequested = false;
-    EmptyTextFile(output);
-    WriteFolderListing(Text(txtPath0), Text(txtPath1), CurrentListType);
+    ListingSettings settings;
+    settings.source = Text(txtPath0);
+    settings.output = Text(txtPath1);
+    settings.listType = CurrentListType;
+    settings.options = AppOptions;
+    settings.hooks = runHooks_;
+    ListingRun run(std::move(settings));
+    run.WriteFolderListing();
 
     int answer = 0;
     if (state_ != RunState::Running) {

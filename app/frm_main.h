@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "chrome/captionless_window_mover.h"
+#include "listing/folder_listing.h"
 #include "platform/handles.h"
 #include "platform/window/hover_link.h"
 #include "platform/window/window.h"
@@ -60,9 +61,12 @@ class frmMain : public platform::window::Window {
   // first and the window unloads once the walk has unwound.
   void Unload();
 
-  // The yield point the window installs for its runs: when input is pending, the windows
-  // handle everything queued (a click on Cancel among it). True when it handled anything.
-  static bool YieldToWindows();
+  // The two halves of the yield point of the window's runs: whether input is waiting, and
+  // letting the windows handle everything queued (a click on Cancel among it).
+  static bool InputWaiting();
+  static void ProcessInput();
+  // The hooks the next runs use; tests and the benchmark driver wrap the two above.
+  void SetRunHooks(const ListingHooks& hooks) { runHooks_ = hooks; }
 
   std::int32_t ListType() const noexcept { return CurrentListType; }
   RunState State() const noexcept { return state_; }
@@ -116,4 +120,5 @@ class frmMain : public platform::window::Window {
   platform::UniqueHCursor ownedTitleCursor_;
   HCURSOR titleCursor_ = nullptr;
   RunState state_ = RunState::Idle;
+  ListingHooks runHooks_{&InputWaiting, &ProcessInput, nullptr};
 };

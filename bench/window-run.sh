@@ -76,3 +76,7 @@ echo "Entries: $entries; listing files $same ($(wc -l <"$out/cli.txt") lines)"
 echo "Window (press to question): $best_window ms; quillet-list.exe: $best_cli ms"
 awk -v w="$best_window" -v c="$best_cli" 'BEGIN{printf "Ratio window / console: %.2f\n", w/c}'
 echo "Window's own timing of its fastest run: $best_log"
+awk -v w="$best_window" -v c="$best_cli" 'BEGIN {
+  r = w / c
+  printf "\n== Target\n  %-44s %6.2f <= 1.15 %s\n", "window / quillet-list.exe", r,
+         r <= 1.15 ? "meets" : "MISSES" }'

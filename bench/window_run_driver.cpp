@@ -33,12 +33,12 @@ long long longestGap = 0;
 long long yieldPoints = 0;
 
 // The window's own yield point, timed.
-bool TimedYield() {
+bool TimedInputWaiting() {
   const long long now = Now();
   if (lastYield != 0 && now - lastYield > longestGap) longestGap = now - lastYield;
   lastYield = now;
   ++yieldPoints;
-  return frmMain::YieldToWindows();
+  return frmMain::InputWaiting();
 }
 
 // Answers the closing question as it comes up.
@@ -70,7 +70,7 @@ int wmain(int argc, wchar_t** argv) {
   platform::WriteSetting(OptionsApplicationName(), L"Options", L"PrintListType", L"2");
   frmMain form;
   form.Load(L"\"" + std::wstring(argv[1]) + L"\"");
-  SetYieldHandler(&TimedYield);
+  form.SetRunHooks({&TimedInputWaiting, &frmMain::ProcessInput, nullptr});
   SetWindowTextW(form.Control(frmMain::txtPath1), argv[2]);
   const HHOOK hook = SetWindowsHookExW(WH_CBT, &WatchBoxes, nullptr, GetCurrentThreadId());
   pressed = Now();

@@ -9,7 +9,7 @@ const char kUsageText[] =
     "                    SOURCE OUTPUT\n"
     "\n"
     "Writes an indented listing of the folder SOURCE into the text file OUTPUT, which is\n"
-    "emptied first.\n"
+    "emptied first. An OUTPUT of - writes the listing to standard output.\n"
     "\n"
     "  --type N    what to list: 0 all folders, 1 the files of SOURCE only,\n"
     "              2 all files and folders (default), 3 the folders of SOURCE only\n"
@@ -19,7 +19,8 @@ const char kUsageText[] =
     "  --date      print each file's date and time\n"
     "  --spaces N  spaces between a file name and its size or date in style 1 (default 10)\n"
     "  --width N   line width for style 2 (default 80)\n"
-    "  --help      show this text\n";
+    "  --help      show this text\n"
+    "  --version   show the program's version\n";
 
 namespace {
 
@@ -84,6 +85,8 @@ ParsedCommand ParseListingCommand(const std::vector<NativeString>& arguments) {
     bool ok = true;
     if (name == "--help" || name == "-h") {
       command.help = true;
+    } else if (name == "--version" && !value) {
+      command.version = true;
     } else if (name == "--size" && !value) {
       command.printSize = true;
     } else if (name == "--date" && !value) {
@@ -102,7 +105,7 @@ ParsedCommand ParseListingCommand(const std::vector<NativeString>& arguments) {
     }
     if (!ok) return parsed;
   }
-  if (command.help) {
+  if (command.help || command.version) {
     parsed.command = command;
     return parsed;
   }

@@ -17,6 +17,7 @@ struct ListingCommand {
   NativeString source;
   NativeString output;
   bool help = false;
+  bool version = false;
 };
 
 struct ParsedCommand {

@@ -3,6 +3,7 @@
 // reads nor writes the settings store.
 #include <clocale>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -13,8 +14,6 @@
 #include "cli/console_output.h"
 #include "listing/app_options.h"
 #include "listing/folder_listing.h"
-#include "listing/text_file.h"
-#include "platform/folder_reader.h"
 #include "platform/system_error.h"
 
 namespace {
@@ -41,24 +40,29 @@ int Run(const std::vector<NativeString>& arguments) {
     return kSuccess;
   }
 
-  AppOptions = DefaultOptions();
-  AppOptions.PrintListType = static_cast<std::int16_t>(command.listType);
-  AppOptions.PrintStyle = command.printStyle;
-  AppOptions.PrintFileSize = command.printSize;
-  AppOptions.PrintDateTime = command.printDate;
-  AppOptions.NoSpacesSeperate = command.spaces;
-  AppOptions.MaxWidth = command.width;
+  if (command.version) {
+    std::fputs("quillet-list " QUILLET_VERSION "\n", stdout);
+    return kSuccess;
+  }
 
-  // Checked before the output is touched, so that a mistyped source never empties a file.
-  if (!platform::FolderExists(command.source))
-    return Fail(NTEXT("source folder not found: ") + command.source);
+  ListingSettings settings;
+  settings.source = command.source;
+  settings.output = command.output;
+  settings.toStandardOutput = command.output == NTEXT("-");
+  settings.listType = command.listType;
+  settings.options = DefaultOptions();
+  settings.options.PrintListType = static_cast<std::int16_t>(command.listType);
+  settings.options.PrintStyle = command.printStyle;
+  settings.options.PrintFileSize = command.printSize;
+  settings.options.PrintDateTime = command.printDate;
+  settings.options.NoSpacesSeperate = command.spaces;
+  settings.options.MaxWidth = command.width;
+  if (StandardErrorIsTerminal()) settings.hooks.progress = ShowProgress;
 
-  if (StandardErrorIsTerminal()) SetProgressHandler(ShowProgress);
   try {
-    CancelRequested = false;
-    EmptyTextFile(command.output);
-    if (!WriteFolderListing(command.source, command.output, command.listType))
-      return Fail(NTEXT("source folder not found: ") + command.source);
+    ListingRun run(std::move(settings));
+    // The run touches the output only once the source is known to be a folder.
+    if (!run.WriteFolderListing()) return Fail(NTEXT("source folder not found: ") + command.source);
   } catch (const platform::SystemError& error) {
     return Fail(error.Description());
   } catch (const std::exception& error) {

@@ -1,78 +1,95 @@
 #include "entry_layout.h"
 
-#include <cstdint>
-
-#include "app_options.h"
-#include "folder_listing.h"
 #include "platform/date_time_text.h"
 #include "platform/system_error.h"
 
 namespace {
 
-NativeString Spaces(std::int64_t count) {
-  return NativeString(static_cast<std::size_t>(count > 0 ? count : 0), NativeChar(' '));
+constexpr NativeStringView kLineEnd = NTEXT("\r\n");
+
+void AppendSpaces(NativeString& text, std::int64_t count) {
+  if (count > 0) text.append(static_cast<std::size_t>(count), NativeChar(' '));
 }
 
 }  // namespace
 
-NativeString FormatEntryInfo(const platform::FileFacts& facts) {
+void FormatEntryName(const ListingEntry& entry, int indentWidth, NativeString& lines) {
+  AppendSpaces(lines, indentWidth);
+  lines += entry.name;
+}
+
+NativeString FormatEntryInfo(const platform::FileFacts& facts, const OptionsRecord& options) {
   NativeString info;
-  if (AppOptions.PrintFileSize) {
+  if (options.PrintFileSize) {
     info += NTEXT(" ");
     info += platform::DecimalText(facts.size);
     info += NTEXT(" bytes");
   }
-  if (AppOptions.PrintDateTime) {
+  if (options.PrintDateTime) {
     info += NTEXT("  ");
     info += platform::DateTimeText(facts.modified);
   }
   return info;
 }
 
-NativeString FormatEntryInfo(const NativeString& path) {
-  if (!AppOptions.PrintFileSize && !AppOptions.PrintDateTime) return {};
-  return FormatEntryInfo(platform::ReadFileFacts(path));
-}
-
-NativeString AlignEntryInfo(NativeStringView nameLine, NativeStringView info) {
-  const std::int64_t gap =
-      std::int64_t{AppOptions.MaxWidth} -
-      static_cast<std::int64_t>(platform::TextLength(nameLine) + platform::TextLength(info));
-  NativeString line(nameLine);
+void AlignEntryInfo(NativeString& lines, std::size_t nameLineStart, NativeStringView info,
+                    int indentWidth, const OptionsRecord& options) {
+  const std::int64_t gap = std::int64_t{options.MaxWidth} -
+                           static_cast<std::int64_t>(
+                               platform::TextLength(NativeStringView(lines).substr(nameLineStart)) +
+                               platform::TextLength(info));
   if (gap > 0) {
-    line += Spaces(gap);
+    AppendSpaces(lines, gap);
   } else {
-    // Too long for one line: the information goes on a continuation line three spaces deeper.
-    line += NTEXT("\r\n");
-    line += Spaces(IndentWidth);
-    line += NTEXT("   ");
+    lines += kLineEnd;
+    AppendSpaces(lines, indentWidth + 3);
   }
-  line += info;
-  return line;
+  lines += info;
 }
 
-void WriteFileEntry(const NativeString& nameLine, const platform::FileFacts& facts,
-                    LineWriter& writer) {
-  switch (AppOptions.PrintStyle) {
+void WriteFileEntry(const ListingEntry& entry, const EntryLayout& layout, NativeString& lines) {
+  const OptionsRecord& options = layout.options;
+  const int indent = IndentWidth(layout, entry.level);
+  switch (options.PrintStyle) {
     case kInfoOnExtraLine: {
-      writer.WriteLine(nameLine);
-      const NativeString info = FormatEntryInfo(facts);
-      if (!info.empty()) writer.WriteLine(Spaces(IndentWidth + 5) + info);
+      FormatEntryName(entry, indent, lines);
+      lines += kLineEnd;
+      const NativeString info = FormatEntryInfo(entry.facts, options);
+      if (!info.empty()) {
+        AppendSpaces(lines, indent + 5);
+        lines += info;
+        lines += kLineEnd;
+      }
       break;
     }
-    case kInfoOnSameLine: {
-      if (AppOptions.NoSpacesSeperate < 0)
+    case kInfoOnSameLine:
+      if (options.NoSpacesSeperate < 0)
         throw platform::SystemError(
             5, NTEXT("The number of spaces between a file name and its information is "
                      "negative: ") +
-                   platform::DecimalText(AppOptions.NoSpacesSeperate));
-      writer.WriteLine(nameLine + Spaces(AppOptions.NoSpacesSeperate) + FormatEntryInfo(facts));
+                   platform::DecimalText(options.NoSpacesSeperate));
+      FormatEntryName(entry, indent, lines);
+      AppendSpaces(lines, options.NoSpacesSeperate);
+      lines += FormatEntryInfo(entry.facts, options);
+      lines += kLineEnd;
+      break;
+    case kInfoRightJustified: {
+      const std::size_t start = lines.size();
+      FormatEntryName(entry, indent, lines);
+      AlignEntryInfo(lines, start, FormatEntryInfo(entry.facts, options), indent, options);
+      lines += kLineEnd;
       break;
     }
-    case kInfoRightJustified:
-      writer.WriteLine(AlignEntryInfo(nameLine, FormatEntryInfo(facts)));
-      break;
     default:
       break;  // no layout: the file is not written
   }
+}
+
+void WriteEntryLines(const ListingEntry& entry, const EntryLayout& layout, NativeString& lines) {
+  if (entry.kind == EntryKind::kFile) {
+    WriteFileEntry(entry, layout, lines);
+    return;
+  }
+  FormatEntryName(entry, IndentWidth(layout, entry.level), lines);
+  lines += kLineEnd;
 }

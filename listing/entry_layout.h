@@ -1,7 +1,10 @@
-// The text of a file entry: the size and date that may follow its name, and the three print
-// styles that place them.
+// The lines of one listing entry: a pure function of the entry and the run's layout. The walk
+// produces entries, this turns them into text, a sink writes the text.
 #pragma once
 
+#include <cstdint>
+
+#include "app_options.h"
 #include "platform/folder_reader.h"
 #include "platform/native_text.h"
 
@@ -11,28 +14,49 @@ enum PrintStyleKind : std::int16_t {
   kInfoRightJustified = 2,
 };
 
-// The extra information for a file: " <size> bytes" and/or "  <date time>", as the options
-// ask; empty when both are off.
-NativeString FormatEntryInfo(const platform::FileFacts& facts);
-// The same, reading the facts from the file itself, and only those the options ask for.
-NativeString FormatEntryInfo(const NativeString& path);
+enum class EntryKind : std::uint8_t { kFolder, kFile };
 
-// The name line and the information, right-justified to MaxWidth, or two lines joined by
-// CR LF when they do not fit.
-NativeString AlignEntryInfo(NativeStringView nameLine, NativeStringView info);
-
-// Receives the strings of a file entry, each to be written as one line (a string may itself
-// hold a CR LF: the two lines of a continued entry).
-class LineWriter {
- public:
-  virtual void WriteLine(NativeStringView text) = 0;
-
- protected:
-  ~LineWriter() = default;
+// One entry as the walk reports it: its own name (never split out of a path) and its level,
+// 1 for the entries of the folder the run starts from.
+struct ListingEntry {
+  NativeStringView name;
+  int level = 1;
+  EntryKind kind = EntryKind::kFile;
+  platform::FileFacts facts;
 };
 
-// Writes one file's entry as PrintStyle asks, given its name line (just made by
-// FormatEntryName, so IndentWidth is the file's) and its facts. Nothing for a print style
-// outside 0..2. Throws platform::SystemError for a negative NoSpacesSeperate in print style 1.
-void WriteFileEntry(const NativeString& nameLine, const platform::FileFacts& facts,
-                    LineWriter& writer);
+// What a run lays its entries out with: the options it read when it started, and the
+// indentation of its first level (from the root rule, FirstLevelIndent).
+struct EntryLayout {
+  OptionsRecord options;
+  int firstLevelIndent = 3;
+};
+
+// The deepest indentation a line may have; an entry deeper ends the run.
+inline constexpr int kMaxIndentWidth = 32767;
+
+// Indentation of the entry's name line, in spaces: three per level below the first.
+inline int IndentWidth(const EntryLayout& layout, int level) {
+  return layout.firstLevelIndent + 3 * (level - 1);
+}
+
+// Appends the entry's name line: `indentWidth` spaces followed by the entry's name.
+void FormatEntryName(const ListingEntry& entry, int indentWidth, NativeString& lines);
+
+// The extra information for a file: " <size> bytes" and/or "  <date time>", as the options
+// ask; empty when both are off.
+NativeString FormatEntryInfo(const platform::FileFacts& facts, const OptionsRecord& options);
+
+// Right-justifies `info` after the name line that starts at `lines[nameLineStart]` and runs
+// to the end of `lines`: the gap up to MaxWidth, or, when the two do not fit, CR LF and a
+// continuation line indented three spaces deeper than the name.
+void AlignEntryInfo(NativeString& lines, std::size_t nameLineStart, NativeStringView info,
+                    int indentWidth, const OptionsRecord& options);
+
+// Appends a file entry's line(s), each ending in CR LF, as PrintStyle asks; nothing for a
+// print style outside 0..2. Throws platform::SystemError for a negative NoSpacesSeperate in
+// print style 1.
+void WriteFileEntry(const ListingEntry& entry, const EntryLayout& layout, NativeString& lines);
+
+// Appends the line(s) of any entry: a folder's name line, or a file entry.
+void WriteEntryLines(const ListingEntry& entry, const EntryLayout& layout, NativeString& lines);

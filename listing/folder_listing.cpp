@@ -1,85 +1,77 @@
 #include "folder_listing.h"
 
+#include <utility>
 #include <vector>
 
-#include "app_options.h"
-#include "entry_layout.h"
 #include "platform/folder_reader.h"
-#include "platform/output_file.h"
 #include "platform/system_error.h"
 
 bool CancelRequested = false;
-NativeString ListingRoot;
-std::int16_t RootDepth = -1;
-std::int16_t IndentWidth = 0;
 
 namespace {
 
-YieldHandler yieldHandler = nullptr;
-ProgressHandler progressHandler = nullptr;
-bool rootDepthKnown = false;
-
-// How often, in lines, the progress handler hears of a folder with many files.
+// How often, in lines, the progress hook hears of a folder with many files.
 constexpr std::uint64_t kProgressLineInterval = 4096;
 
-// The run's output: one handle, one unbuffered write per line.
-class ListingWriter final : public LineWriter {
- public:
-  explicit ListingWriter(const NativeString& path) : file_(path) {}
-
-  void WriteLine(NativeStringView text) override {
-#ifdef _WIN32
-    bytes_ = platform::ToListingBytes(text);
-#else
-    bytes_.assign(text);
-#endif
-    bytes_ += "\r\n";
-    file_.Write(bytes_);
-    ++lines_;
-  }
-
-  std::uint64_t Lines() const { return lines_; }
-
- private:
-  platform::OutputFile file_;
-  std::string bytes_;
-  std::uint64_t lines_ = 0;
-};
-
-// A yield point: true when pending input was processed and a cancel was asked for.
-bool YieldCancelled() { return yieldHandler != nullptr && yieldHandler() && CancelRequested; }
-
-platform::ReadRequest RequestFor(std::int32_t listType) {
+platform::ReadRequest RequestFor(std::int32_t listType, const OptionsRecord& options) {
   platform::ReadRequest request;
   request.folders = listType != kListFilesOnly;
   request.files = listType == kListFilesOnly || listType == kListFilesAndFolders;
-  request.fileFacts = request.files && (AppOptions.PrintFileSize || AppOptions.PrintDateTime);
+  request.fileFacts = request.files && (options.PrintFileSize || options.PrintDateTime);
   return request;
 }
 
+}  // namespace
+
+std::int16_t PathDepth(NativeStringView path) {
+  std::size_t separators = 0;
+  for (NativeChar c : path) separators += c == kPathSeparator;
+  return static_cast<std::int16_t>(separators == 0 ? 0 : separators - 1);
+}
+
+int FirstLevelIndent(const NativeString& root) {
+  const NativeString counted =
+      platform::IsAbsolutePath(root) ? root : platform::FullPathKeepingTrailingSeparator(root);
+  // Entries lie one level below the root's full path, or at its depth for a root that ends in
+  // a separator ("C:\", "/").
+  const NativeString full = platform::FullFolderPath(root);
+  const int firstLevelDepth = PathDepth(full) + (full.back() == kPathSeparator ? 0 : 1);
+  const int indent = 3 * (firstLevelDepth - PathDepth(counted));
+  if (indent < 0)
+    throw platform::SystemError(5, NTEXT("The folder path gives a negative indentation: ") + root);
+  return indent;
+}
+
 // Walks the tree depth first with an explicit stack, so that a tree thousands of levels deep
-// cannot overflow the call stack. Each level holds only its own folder's entries.
-class FolderWalk {
+// cannot overflow the call stack. Each level holds only its own folder's entries, each entry
+// goes through the layout to the sink as it is reached.
+class ListingRun::Walk {
  public:
-  FolderWalk(const NativeString& root, const NativeString& outputFile, std::int32_t listType)
-      : writer_(outputFile), listType_(listType), request_(RequestFor(listType)) {
-    path_ = platform::FullFolderPath(root);
+  Walk(const ListingSettings& settings, int firstLevelIndent, ListingSink& sink,
+       platform::OpenFolder root)
+      : settings_(settings),
+        hooks_(settings.hooks),
+        sink_(sink),
+        request_(RequestFor(settings.listType, settings.options)) {
+    layout_.options = settings.options;
+    layout_.firstLevelIndent = firstLevelIndent;
+    path_ = root.Path();
+    Enter(std::move(root));
   }
 
   bool Run() {
-    Enter();
-    switch (listType_) {
+    Level& top = levels_[0];
+    switch (settings_.listType) {
       case kListFilesOnly:
-        for (const auto& file : levels_[0].contents.files) {
+        for (const auto& file : top.contents.files) {
           if (YieldCancelled()) return false;
-          WriteFile(levels_[0], file);
+          Write(top, file, EntryKind::kFile);
         }
         return true;
       case kListFirstLevelFolders:
-        for (const auto& folder : levels_[0].contents.folders) {
+        for (const auto& folder : top.contents.folders) {
           if (YieldCancelled()) return false;
-          WriteFolderLine(levels_[0], folder);
-          path_.resize(levels_[0].pathLength);
+          Write(top, folder, EntryKind::kFolder);
         }
         return true;
       default:
@@ -89,6 +81,7 @@ class FolderWalk {
 
  private:
   struct Level {
+    std::optional<platform::OpenFolder> folder;
     platform::FolderContents contents;
     std::size_t next = 0;
     std::size_t pathLength = 0;
@@ -98,20 +91,24 @@ class FolderWalk {
     for (;;) {
       Level& level = levels_[depth_];
       if (level.next < level.contents.folders.size()) {
-        const platform::FolderItem folder = level.contents.folders[level.next++];
+        const platform::FolderItem item = level.contents.folders[level.next++];
         if (YieldCancelled()) return false;
-        WriteFolderLine(level, folder);
-        if (folder.descend) {
+        Write(level, item, EntryKind::kFolder);
+        if (item.descend) {
+          const NativeStringView name = level.contents.Name(item);
+          AppendToPath(name);
+          platform::OpenFolder child(*level.folder, name, path_);
           ++depth_;
-          Enter();
-        } else {
-          path_.resize(level.pathLength);
+          Enter(std::move(child));  // `level` may move: levels_ can grow here
         }
         continue;
       }
-      if (listType_ == kListFilesAndFolders) {
-        for (const auto& file : level.contents.files) WriteFile(level, file);
+      if (settings_.listType == kListFilesAndFolders) {
+        for (const auto& file : level.contents.files) Write(level, file, EntryKind::kFile);
       }
+      // The folder is finished: its lines go out together.
+      sink_.Flush();
+      level.folder.reset();
       if (depth_ == 0) return true;
       --depth_;
       path_.resize(levels_[depth_].pathLength);
@@ -119,101 +116,85 @@ class FolderWalk {
     }
   }
 
-  // Reads the folder named by path_ into the level at depth_.
-  void Enter() {
+  // Reads the folder just opened into the level at depth_; path_ names it.
+  void Enter(platform::OpenFolder folder) {
+    if (IndentWidth(layout_, static_cast<int>(depth_) + 1) > kMaxIndentWidth)
+      throw platform::SystemError(
+          6, NTEXT("The folder is nested too deeply to indent: ") + folder.Path());
     if (levels_.size() <= depth_) levels_.resize(depth_ + 1);
     Level& level = levels_[depth_];
     level.next = 0;
     level.pathLength = path_.size();
-    platform::ReadFolder(path_, request_, level.contents);
-    if (progressHandler) progressHandler(writer_.Lines(), path_);
+    folder.Read(request_, level.contents);
+    level.folder.emplace(std::move(folder));
+    if (hooks_.progress) hooks_.progress(sink_.Lines(), path_);
   }
 
-  void AppendName(const Level& level, const platform::FolderItem& item) {
+  void AppendToPath(NativeStringView name) {
     if (path_.empty() || path_.back() != kPathSeparator) path_ += kPathSeparator;
-    path_ += level.contents.Name(item);
+    path_ += name;
   }
 
-  // Leaves path_ naming the folder.
-  void WriteFolderLine(const Level& level, const platform::FolderItem& folder) {
-    AppendName(level, folder);
-    WriteCounted(FormatEntryName(path_));
+  void Write(const Level& level, const platform::FolderItem& item, EntryKind kind) {
+    ListingEntry entry;
+    entry.name = level.contents.Name(item);
+    entry.level = static_cast<int>(depth_) + 1;
+    entry.kind = kind;
+    entry.facts = item.facts;
+    lines_.clear();
+    WriteEntryLines(entry, layout_, lines_);
+    const std::uint64_t before = sink_.Lines();
+    sink_.Add(lines_);
+    if (hooks_.progress && before / kProgressLineInterval != sink_.Lines() / kProgressLineInterval)
+      hooks_.progress(sink_.Lines(), path_);
   }
 
-  void WriteFile(const Level& level, const platform::FolderItem& file) {
-    AppendName(level, file);
-    const NativeString nameLine = FormatEntryName(path_);
-    path_.resize(level.pathLength);
-    WriteFileEntry(nameLine, file.facts, writer_);
-    Report();
+  // A yield point: when input is waiting, the lines so far are written, the front end handles
+  // the input, and a Cancel seen there stops the walk.
+  bool YieldCancelled() {
+    if (hooks_.inputPending == nullptr || !hooks_.inputPending()) return false;
+    sink_.Flush();
+    if (hooks_.processInput) hooks_.processInput();
+    return CancelRequested;
   }
 
-  void WriteCounted(NativeStringView line) {
-    writer_.WriteLine(line);
-    Report();
-  }
-
-  void Report() {
-    if (progressHandler && writer_.Lines() % kProgressLineInterval == 0)
-      progressHandler(writer_.Lines(), path_);
-  }
-
-  ListingWriter writer_;
-  std::int32_t listType_;
+  const ListingSettings& settings_;
+  const ListingHooks& hooks_;
+  ListingSink& sink_;
   platform::ReadRequest request_;
+  EntryLayout layout_;
   NativeString path_;
+  NativeString lines_;
   std::vector<Level> levels_;
   std::size_t depth_ = 0;
 };
 
-}  // namespace
+ListingRun::ListingRun(ListingSettings settings) : settings_(std::move(settings)) {}
 
-void SetYieldHandler(YieldHandler handler) { yieldHandler = handler; }
-
-void SetProgressHandler(ProgressHandler handler) { progressHandler = handler; }
-
-void BeginListingRun(const NativeString& root) {
-  ListingRoot = root;
-  rootDepthKnown = false;
-}
-
-std::int16_t PathDepth(NativeStringView path) {
-  std::size_t separators = 0;
-  for (NativeChar c : path) separators += c == kPathSeparator;
-  return static_cast<std::int16_t>(separators == 0 ? 0 : separators - 1);
-}
-
-NativeString FormatEntryName(NativeStringView path) {
-  if (!rootDepthKnown) {
-    // The root's depth is counted on its text as given, so a trailing separator or a drive
-    // root starts the first level in column 1. A relative root is counted in its full form,
-    // since entry paths are full paths.
-    RootDepth = PathDepth(platform::IsAbsolutePath(ListingRoot)
-                              ? ListingRoot
-                              : platform::FullPathKeepingTrailingSeparator(ListingRoot));
-    rootDepthKnown = true;
+bool ListingRun::WriteFolderListing() {
+  CancelRequested = false;
+  const ListingSettings& s = settings_;
+  if (!platform::FolderExists(s.source)) return false;
+  // Everything that can fail before the first line is checked before the output is emptied.
+  const int firstLevelIndent = FirstLevelIndent(s.source);
+  const bool listed = s.listType >= kListFoldersOnly && s.listType <= kListFirstLevelFolders;
+  std::optional<platform::OpenFolder> root;
+  if (listed) root.emplace(platform::FullFolderPath(s.source));
+  sink_.emplace(s.toStandardOutput ? platform::OutputFile::StandardOutput()
+                                   : platform::OutputFile(s.output));
+  if (!listed) return true;
+  try {
+    Walk walk(s, firstLevelIndent, *sink_, std::move(*root));
+    const bool finished = walk.Run();
+    sink_->Flush();
+    return finished;
+  } catch (...) {
+    // The lines queued before the failure are whole; they go out before the error is
+    // reported. Should that write fail too, the first failure is the one reported.
+    try {
+      sink_->Flush();
+    } catch (const platform::SystemError&) {
+    }
+    throw;
   }
-  const int indent = 3 * (int{PathDepth(path)} - int{RootDepth});
-  if (indent < 0)
-    throw platform::SystemError(
-        5, NTEXT("The folder path gives a negative indentation: ") + NativeString(path));
-  if (indent > 32767)
-    throw platform::SystemError(
-        6, NTEXT("The folder is nested too deeply to indent: ") + NativeString(path));
-  IndentWidth = static_cast<std::int16_t>(indent);
-  const auto separator = path.find_last_of(kPathSeparator);
-  const NativeStringView name =
-      separator == NativeStringView::npos ? path : path.substr(separator + 1);
-  NativeString line(static_cast<std::size_t>(indent), NativeChar(' '));
-  line += name;
-  return line;
-}
-
-bool WriteFolderListing(const NativeString& folder, const NativeString& outputFile,
-                        std::int32_t listType) {
-  BeginListingRun(folder);
-  if (!platform::FolderExists(folder)) return false;
-  if (listType < kListFoldersOnly || listType > kListFirstLevelFolders) return true;
-  FolderWalk walk(folder, outputFile, listType);
-  return walk.Run();
 }

@@ -1,8 +1,14 @@
-// The folder walk that writes the listing file, and the per-run state it keeps.
+// A listing run: the folder walk that produces the entries, laid out by entry_layout and
+// written by one ListingSink. Everything a run needs belongs to its ListingRun; only the
+// options record and CancelRequested are process-wide.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
+#include "app_options.h"
+#include "entry_layout.h"
+#include "listing_sink.h"
 #include "platform/native_text.h"
 
 enum ListType : std::int32_t {
@@ -12,39 +18,59 @@ enum ListType : std::int32_t {
   kListFirstLevelFolders = 3,
 };
 
-// Set by the window's Cancel button, cleared when a run starts.
+// Set by the window's Cancel button (at a yield point), cleared when a run starts.
 extern bool CancelRequested;
 
-// The folder the current run started from, exactly as given.
-extern NativeString ListingRoot;
-// Depth of ListingRoot; computed by the first FormatEntryName of a run (-1 until then).
-extern std::int16_t RootDepth;
-// Indentation, in spaces, of the entry most recently formatted.
-extern std::int16_t IndentWidth;
+// How a front end takes part in a run. Every hook may be left out (the console tool has no
+// yield point).
+struct ListingHooks {
+  // The yield point's test: true when user input is waiting.
+  bool (*inputPending)() = nullptr;
+  // Handles the waiting input, a click on Cancel among it; called only after inputPending
+  // said true, and after the lines so far are written.
+  void (*processInput)() = nullptr;
+  // Told of the walk's progress: when it enters a folder, and every few thousand lines.
+  void (*progress)(std::uint64_t linesWritten, const NativeString& folder) = nullptr;
+};
 
-// The yield point: when user input is pending, the handler processes the pending events and
-// returns true; otherwise it returns false at once. The console tool installs none.
-using YieldHandler = bool (*)();
-void SetYieldHandler(YieldHandler handler);
-
-// Told of the walk's progress: when it enters a folder, and every few thousand lines.
-using ProgressHandler = void (*)(std::uint64_t linesWritten, const NativeString& folder);
-void SetProgressHandler(ProgressHandler handler);
-
-// Lists `folder` into `outputFile` (appending) according to `listType`. Returns true when the
-// walk ran to its end (also for a list type outside 0..3, which lists nothing), false when
-// the folder does not exist or the walk stopped on CancelRequested. Any failure of the file
-// system or of writing a line ends the run with platform::SystemError; the lines written up
-// to then stay in the file.
-bool WriteFolderListing(const NativeString& folder, const NativeString& outputFile,
-                        std::int32_t listType);
+// What a run is built from.
+struct ListingSettings {
+  NativeString source;
+  NativeString output;            // the file written; emptied when the run starts
+  bool toStandardOutput = false;  // write to the standard output instead of `output`
+  std::int32_t listType = kListFilesAndFolders;
+  OptionsRecord options;  // the layout options, as they were when the run was built
+  ListingHooks hooks;
+};
 
 // Depth of a path: the number of separators in it minus one, or 0 when it has none.
 std::int16_t PathDepth(NativeStringView path);
 
-// IndentWidth spaces followed by the last component of `path`; sets IndentWidth (and fixes
-// RootDepth for the run on its first call).
-NativeString FormatEntryName(NativeStringView path);
+// The indentation of a run's first-level entries, by the root rule: three spaces per level of
+// the entries' real depth below the root's depth counted on its text. An absolute root is
+// counted as typed, so a trailing separator, a final "." or a doubled separator each take a
+// level away; a relative root is counted in the full form Windows gives it (see
+// platform::FullPathKeepingTrailingSeparator). Throws platform::SystemError when the result
+// is negative.
+int FirstLevelIndent(const NativeString& root);
 
-// Clears the per-run state, as a new run does.
-void BeginListingRun(const NativeString& root);
+class ListingRun {
+ public:
+  explicit ListingRun(ListingSettings settings);
+
+  // Clears CancelRequested, checks the source, empties the output and lists the source into
+  // it according to the list type. Returns true when the walk ran to its end (also for a list
+  // type outside 0..3, which lists nothing), false when the source is not a folder (the output
+  // is then not touched) or the walk stopped on CancelRequested. Any failure of the file
+  // system or of the output ends the run with platform::SystemError; the lines of the folders
+  // finished by then are in the output, and it ends with a whole line.
+  bool WriteFolderListing();
+
+  const NativeString& ListingRoot() const { return settings_.source; }
+
+ private:
+  class Walk;
+
+  ListingSettings settings_;
+  std::optional<ListingSink> sink_;
+};

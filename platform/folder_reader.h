@@ -1,4 +1,4 @@
-// Reading the entries of one folder, in the platform's enumeration order.
+// Reading the entries of one folder, in the order NTFS gives them on every build.
 #pragma once
 
 #include <cstdint>
@@ -55,16 +55,40 @@ bool FolderExists(const NativeString& path);
 // removed. A trailing separator is kept only for a root ("C:\", "/").
 NativeString FullFolderPath(const NativeString& path);
 
-// Full path of `path` keeping a trailing separator that the text has.
+// Full path of `path` as Windows makes one: the current folder put before a relative path,
+// "." and ".." resolved, doubled separators merged, a trailing separator kept when the text
+// ends in one.
 NativeString FullPathKeepingTrailingSeparator(const NativeString& path);
 
 bool IsAbsolutePath(const NativeString& path);
 
-// Reads one folder's entries ("." and ".." excluded) into `out`. Throws SystemError when the
-// folder cannot be read.
-void ReadFolder(const NativeString& path, const ReadRequest& request, FolderContents& out);
+// One folder opened for listing. On POSIX it holds the folder's descriptor, and a subfolder
+// is opened relative to its parent's, so no path is rebuilt to reach it; on Windows the
+// enumeration needs the folder's full path. Movable, not copyable.
+class OpenFolder {
+ public:
+  // The folder at `fullPath` (a FullFolderPath). Throws SystemError.
+  explicit OpenFolder(const NativeString& fullPath);
+  // The subfolder `name` of `parent`; `fullPath` is its full path, named in errors. Throws
+  // SystemError.
+  OpenFolder(const OpenFolder& parent, NativeStringView name, const NativeString& fullPath);
+  ~OpenFolder();
+  OpenFolder(OpenFolder&& other) noexcept;
+  OpenFolder& operator=(OpenFolder&& other) noexcept;
+  OpenFolder(const OpenFolder&) = delete;
+  OpenFolder& operator=(const OpenFolder&) = delete;
 
-// Size and last-write time of one file, read through its own path. Throws SystemError.
-FileFacts ReadFileFacts(const NativeString& path);
+  // Reads the folder's entries ("." and ".." excluded) into `out`, folders and files each in
+  // NameOrderLess order. Throws SystemError naming the folder or the entry that failed.
+  void Read(const ReadRequest& request, FolderContents& out) const;
+
+  const NativeString& Path() const { return path_; }
+
+ private:
+  NativeString path_;
+#ifndef _WIN32
+  int fd_ = -1;
+#endif
+};
 
 }  // namespace platform

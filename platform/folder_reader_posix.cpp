@@ -3,11 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "folder_reader.h"
+#include "name_order.h"
 #include "system_error.h"
 
 namespace platform {
@@ -23,7 +26,7 @@ bool IsDotOrDotDot(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-std::int64_t Seconds(const struct stat& info) { return static_cast<std::int64_t>(info.st_mtime); }
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 void AddItem(FolderContents& out, std::vector<FolderItem>& list, const char* name,
              std::size_t length, const FileFacts& facts, bool descend) {
@@ -34,6 +37,17 @@ void AddItem(FolderContents& out, std::vector<FolderItem>& list, const char* nam
   item.descend = descend;
   out.names.append(name, length);
   list.push_back(item);
+}
+
+FileFacts FactsOf(const struct stat& info) {
+  return FileFacts{static_cast<std::int64_t>(info.st_size),
+                   static_cast<std::int64_t>(info.st_mtime)};
+}
+
+void SortByName(const FolderContents& contents, std::vector<FolderItem>& items) {
+  std::sort(items.begin(), items.end(), [&contents](const FolderItem& a, const FolderItem& b) {
+    return NameOrderLess(contents.Name(a), contents.Name(b));
+  });
 }
 
 }  // namespace
@@ -51,7 +65,10 @@ NativeString FullPathKeepingTrailingSeparator(const NativeString& path) {
     std::error_code error;
     full = std::filesystem::current_path(error) / full;
   }
+  // lexically_normal leaves a separator where a final "." or ".." was; Windows does not.
   NativeString text = full.lexically_normal().string();
+  const bool typedTrailing = !path.empty() && path.back() == '/';
+  while (!typedTrailing && text.size() > 1 && text.back() == '/') text.pop_back();
   return text.empty() ? NativeString("/") : text;
 }
 
@@ -61,21 +78,51 @@ NativeString FullFolderPath(const NativeString& path) {
   return text;
 }
 
-void ReadFolder(const NativeString& path, const ReadRequest& request, FolderContents& out) {
+OpenFolder::OpenFolder(const NativeString& fullPath) : path_(fullPath) {
+  fd_ = open(fullPath.c_str(), kFolderFlags);
+  if (fd_ < 0) ThrowSystemError(errno, fullPath);
+}
+
+OpenFolder::OpenFolder(const OpenFolder& parent, NativeStringView name,
+                       const NativeString& fullPath)
+    : path_(fullPath) {
+  fd_ = openat(parent.fd_, NativeString(name).c_str(), kFolderFlags);
+  if (fd_ < 0) ThrowSystemError(errno, fullPath);
+}
+
+OpenFolder::~OpenFolder() {
+  if (fd_ >= 0) close(fd_);
+}
+
+OpenFolder::OpenFolder(OpenFolder&& other) noexcept
+    : path_(std::move(other.path_)), fd_(std::exchange(other.fd_, -1)) {}
+
+OpenFolder& OpenFolder::operator=(OpenFolder&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) close(fd_);
+    path_ = std::move(other.path_);
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+void OpenFolder::Read(const ReadRequest& request, FolderContents& out) const {
   out.Clear();
-  const int dirFd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd < 0) ThrowSystemError(errno, path);
-  UniqueDir dir(fdopendir(dirFd));
+  // The stream gets its own descriptor: this one stays open for the subfolders.
+  const int streamFd = openat(fd_, ".", kFolderFlags);
+  if (streamFd < 0) ThrowSystemError(errno, path_);
+  UniqueDir dir(fdopendir(streamFd));
   if (!dir) {
     const int error = errno;
-    close(dirFd);
-    ThrowSystemError(error, path);
+    close(streamFd);
+    ThrowSystemError(error, path_);
   }
+  auto fail = [this](int error, const char* name) { ThrowSystemError(error, path_ + '/' + name); };
   for (;;) {
     errno = 0;
     const dirent* entry = readdir(dir.get());
     if (entry == nullptr) {
-      if (errno != 0) ThrowSystemError(errno, path);
+      if (errno != 0) ThrowSystemError(errno, path_);
       break;
     }
     const char* name = entry->d_name;
@@ -84,37 +131,40 @@ void ReadFolder(const NativeString& path, const ReadRequest& request, FolderCont
     struct stat info;
     bool haveInfo = false;
     if (type == DT_UNKNOWN) {
-      if (fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
-        const int error = errno;
-        ThrowSystemError(error, path + '/' + name);
-      }
+      if (fstatat(fd_, name, &info, AT_SYMLINK_NOFOLLOW) != 0) fail(errno, name);
       haveInfo = true;
       type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISLNK(info.st_mode) ? DT_LNK : DT_REG;
     }
+    // A link is what it points to, as Windows shows it: a link to a folder is a folder that
+    // is listed and not entered, a link to a file is a file with the target's size and date.
+    // A dangling link is a file with the link's own facts.
+    bool link = false;
+    if (type == DT_LNK) {
+      link = true;
+      if (fstatat(fd_, name, &info, 0) == 0) {
+        type = S_ISDIR(info.st_mode) ? DT_DIR : DT_REG;
+      } else if (fstatat(fd_, name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+        type = DT_REG;
+      } else {
+        fail(errno, name);
+      }
+      haveInfo = true;
+    }
     const std::size_t length = std::char_traits<char>::length(name);
     if (type == DT_DIR) {
-      if (request.folders) AddItem(out, out.folders, name, length, {}, true);
+      if (request.folders) AddItem(out, out.folders, name, length, {}, !link);
       continue;
     }
-    // Everything else, symbolic links included (never followed), is listed as a file.
     if (!request.files) continue;
     FileFacts facts;
     if (request.fileFacts) {
-      if (!haveInfo && fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
-        const int error = errno;
-        ThrowSystemError(error, path + '/' + name);
-      }
-      facts.size = static_cast<std::int64_t>(info.st_size);
-      facts.modified = Seconds(info);
+      if (!haveInfo && fstatat(fd_, name, &info, AT_SYMLINK_NOFOLLOW) != 0) fail(errno, name);
+      facts = FactsOf(info);
     }
     AddItem(out, out.files, name, length, facts, false);
   }
-}
-
-FileFacts ReadFileFacts(const NativeString& path) {
-  struct stat info;
-  if (lstat(path.c_str(), &info) != 0) ThrowSystemError(errno, path);
-  return FileFacts{static_cast<std::int64_t>(info.st_size), Seconds(info)};
+  SortByName(out, out.folders);
+  SortByName(out, out.files);
 }
 
 }  // namespace platform

@@ -85,7 +85,19 @@ NativeString FullFolderPath(const NativeString& path) {
   return full;
 }
 
-void ReadFolder(const NativeString& path, const ReadRequest& request, FolderContents& out) {
+OpenFolder::OpenFolder(const NativeString& fullPath) : path_(fullPath) {}
+
+OpenFolder::OpenFolder(const OpenFolder&, NativeStringView, const NativeString& fullPath)
+    : path_(fullPath) {}
+
+OpenFolder::~OpenFolder() = default;
+OpenFolder::OpenFolder(OpenFolder&& other) noexcept = default;
+OpenFolder& OpenFolder::operator=(OpenFolder&& other) noexcept = default;
+
+// FindFirstFileExW returns the entries in the file system's own order: NTFS's (and Wine's) is
+// the order the POSIX reader sorts into.
+void OpenFolder::Read(const ReadRequest& request, FolderContents& out) const {
+  const NativeString& path = path_;
   out.Clear();
   NativeString pattern = ExtendedPath(path);
   if (pattern.back() != L'\\') pattern += L'\\';
@@ -126,13 +138,6 @@ void ReadFolder(const NativeString& path, const ReadRequest& request, FolderCont
   } while (FindNextFileW(find.get(), &data));
   const DWORD error = GetLastError();
   if (error != ERROR_NO_MORE_FILES) ThrowSystemError(static_cast<long>(error), path);
-}
-
-FileFacts ReadFileFacts(const NativeString& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(ExtendedPath(FullPathName(path)).c_str(), GetFileExInfoStandard, &data))
-    ThrowSystemError(static_cast<long>(GetLastError()), path);
-  return FileFacts{Size(data.nFileSizeHigh, data.nFileSizeLow), Ticks(data.ftLastWriteTime)};
 }
 
 }  // namespace platform

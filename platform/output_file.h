@@ -1,7 +1,9 @@
-// The listing file: opened once per run for appending, shared for read, write and delete, so
-// that other programs can read it while it grows and every line is on disk once written.
+// The listing file: one handle for a whole run, emptied when opened. Readers may read it
+// while it grows.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "native_text.h"
@@ -10,25 +12,32 @@ namespace platform {
 
 class OutputFile {
  public:
-  // Opens (creating when missing) for appending. Throws SystemError.
+  // Opens the file for writing (creating it when missing) and empties it. Throws SystemError.
   explicit OutputFile(const NativeString& path);
-  ~OutputFile();
-  OutputFile(const OutputFile&) = delete;
-  OutputFile& operator=(const OutputFile&) = delete;
+  // The process's standard output, written as it is (not emptied, not closed at the end).
+  static OutputFile StandardOutput();
 
-  // One unbuffered write of the bytes. Throws SystemError.
+  // Writes all the bytes, in as many calls as the system needs. Throws SystemError.
   void Write(std::string_view bytes);
 
- private:
-  NativeString path_;
-#ifdef _WIN32
-  void* handle_;
-#else
-  int fd_;
-#endif
-};
+  // What messages call the output: its path, or "standard output".
+  const NativeString& Name() const { return name_; }
 
-// Creates the file, or truncates it to zero length. Throws SystemError.
-void EmptyFile(const NativeString& path);
+ private:
+  struct Closer {
+    bool owned = true;
+    void operator()(void* handle) const;
+  };
+#ifdef _WIN32
+  OutputFile(void* handle, NativeString name);
+#else
+  OutputFile(int fd, NativeString name);
+#endif
+
+  NativeString name_;
+  // The system's handle (a HANDLE, or a descriptor stored as a pointer-sized value), closed
+  // when the file goes unless it is the standard output.
+  std::unique_ptr<void, Closer> handle_;
+};
 
 }  // namespace platform

@@ -2,34 +2,46 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
 #include "output_file.h"
 #include "system_error.h"
 
 namespace platform {
 
-OutputFile::OutputFile(const NativeString& path) : path_(path) {
-  fd_ = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-  if (fd_ < 0) ThrowSystemError(errno, path);
+namespace {
+
+// Descriptors are kept off by one in the handle, so that descriptor 0 is not a null pointer.
+void* FromFd(int fd) { return reinterpret_cast<void*>(static_cast<std::intptr_t>(fd) + 1); }
+int ToFd(void* handle) { return static_cast<int>(reinterpret_cast<std::intptr_t>(handle) - 1); }
+
+}  // namespace
+
+void OutputFile::Closer::operator()(void* handle) const {
+  if (owned) close(ToFd(handle));
 }
 
-OutputFile::~OutputFile() { close(fd_); }
+OutputFile::OutputFile(int fd, NativeString name)
+    : name_(std::move(name)), handle_(FromFd(fd), Closer{fd != STDOUT_FILENO}) {}
+
+OutputFile::OutputFile(const NativeString& path) : name_(path), handle_(nullptr, Closer{true}) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) ThrowSystemError(errno, path);
+  handle_.reset(FromFd(fd));
+}
+
+OutputFile OutputFile::StandardOutput() { return OutputFile(STDOUT_FILENO, "standard output"); }
 
 void OutputFile::Write(std::string_view bytes) {
+  const int fd = ToFd(handle_.get());
   while (!bytes.empty()) {
-    const ssize_t written = write(fd_, bytes.data(), bytes.size());
+    const ssize_t written = write(fd, bytes.data(), bytes.size());
     if (written < 0) {
       if (errno == EINTR) continue;
-      ThrowSystemError(errno, path_);
+      ThrowSystemError(errno, name_);
     }
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
-}
-
-void EmptyFile(const NativeString& path) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) ThrowSystemError(errno, path);
-  if (close(fd) != 0) ThrowSystemError(errno, path);
 }
 
 }  // namespace platform

@@ -42,18 +42,18 @@ class MainWindowTest : public ::testing::Test {
   // Runs `action` on this thread at the first yield point of the window's next run (after
   // Load); the window's own yield point then handles whatever it queued. No thread races the
   // walk, so where in the run the action lands is the same on every machine.
-  static void AtFirstYield(std::function<void()> action) {
+  void AtFirstYield(std::function<void()> action) {
     yieldAction_ = std::move(action);
-    SetYieldHandler(&HookedYield);
+    form.SetRunHooks({&HookedInputWaiting, &frmMain::ProcessInput, nullptr});
   }
 
   testing_support::SettingsSandbox sandbox;
   frmMain form;
 
  private:
-  static bool HookedYield() {
+  static bool HookedInputWaiting() {
     if (yieldAction_) std::exchange(yieldAction_, nullptr)();
-    return frmMain::YieldToWindows();
+    return frmMain::InputWaiting();
   }
   inline static std::function<void()> yieldAction_;
 };

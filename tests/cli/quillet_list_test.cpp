@@ -2,7 +2,6 @@
 
 #include "listing/app_options.h"
 #include "listing/folder_listing.h"
-#include "listing/text_file.h"
 #include "run_process.h"
 #include "support/temp_tree.h"
 
@@ -27,8 +26,7 @@ class QuilletList : public ::testing::Test {
   std::string EngineListing(const OptionsRecord& options, int listType) {
     AppOptions = options;
     const NativeString out = tree_.Path("engine.txt");
-    EmptyTextFile(out);
-    EXPECT_TRUE(WriteFolderListing(tree_.Path("src"), out, listType));
+    EXPECT_TRUE(testing_support::RunListing(tree_.Path("src"), out, listType));
     return ReadBytes(out);
   }
 
@@ -108,6 +106,22 @@ TEST_F(QuilletList, BadArgumentsShowUsageAndHelpPrintsIt) {
   result = RunQuilletList({N("--help")});
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_NE(result.out.find("Usage: quillet-list"), std::string::npos);
+}
+
+TEST_F(QuilletList, DashWritesToStandardOutputAndVersionPrintsTheVersion) {
+  ProcessResult result = RunQuilletList({N("--size"), tree_.Path("src"), N("-")});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  ASSERT_EQ(RunQuilletList({N("--size"), tree_.Path("src"), tree_.Path("o.txt")}).exitCode, 0);
+  EXPECT_EQ(result.out, ReadBytes(tree_.Path("o.txt")));
+  EXPECT_NE(result.out.find("2048 bytes\r\n"), std::string::npos);
+  result = RunQuilletList({N("--version")});
+  EXPECT_EQ(result.exitCode, 0);
+  // Text written the console's way: a Windows line end there.
+#ifdef _WIN32
+  EXPECT_EQ(result.out, "quillet-list " QUILLET_VERSION "\r\n");
+#else
+  EXPECT_EQ(result.out, "quillet-list " QUILLET_VERSION "\n");
+#endif
 }
 
 #ifndef _WIN32

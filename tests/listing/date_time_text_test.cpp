@@ -4,7 +4,6 @@
 
 #include "listing/app_options.h"
 #include "listing/folder_listing.h"
-#include "listing/text_file.h"
 #include "platform/date_time_text.h"
 #include "platform/folder_reader.h"
 #include "support/temp_tree.h"
@@ -122,11 +121,15 @@ TEST(DateTimeText, ListingTakesSizeAndDateFromTheFolderRecord) {
   AppOptions.PrintFileSize = true;
   AppOptions.PrintDateTime = true;
   const NativeString out = tree.Path("out.txt");
-  EmptyTextFile(out);
-  ASSERT_TRUE(WriteFolderListing(tree.Path("src"), out, 2));
-  const auto facts = platform::ReadFileFacts(tree.Path("src/f.txt"));
+  ASSERT_TRUE(testing_support::RunListing(tree.Path("src"), out, 2));
+#ifdef _WIN32
+  // FILETIME ticks: 100 ns since 1601.
+  const std::int64_t modified = (kMorning + 11644473600LL) * 10000000LL;
+#else
+  const std::int64_t modified = kMorning;
+#endif
   const std::string expected =
-      "   f.txt 5 bytes  " + platform::ToUtf8(platform::DateTimeText(facts.modified));
+      "   f.txt 5 bytes  " + platform::ToUtf8(platform::DateTimeText(modified));
   EXPECT_EQ(testing_support::ReadLines(out), std::vector<std::string>{expected});
   testing_support::ResetListingState();
 }
@@ -140,8 +143,7 @@ TEST(DateTimeText, FilesOfTwoGibibytesAndMoreShowTheirRealSize) {
   AppOptions.NoSpacesSeperate = 1;
   AppOptions.PrintFileSize = true;
   const NativeString out = tree.Path("out.txt");
-  EmptyTextFile(out);
-  ASSERT_TRUE(WriteFolderListing(tree.Path("src"), out, 1));
+  ASSERT_TRUE(testing_support::RunListing(tree.Path("src"), out, 1));
   EXPECT_EQ(testing_support::ReadLines(out),
             std::vector<std::string>{"   big.bin  3221225472 bytes"});
   testing_support::ResetListingState();

@@ -2,18 +2,20 @@
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "listing/app_options.h"
 #include "listing/folder_listing.h"
-#include "listing/text_file.h"
 #include "platform/system_error.h"
 #include "support/temp_tree.h"
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 using testing_support::N;
@@ -35,15 +37,15 @@ class FolderListing : public ::testing::Test {
 
   NativeString Source() const { return tree_.Path("src"); }
 
-  // Runs a listing into a freshly emptied output file and returns its lines.
+  // Runs a listing (which empties the output first) and returns the output's lines.
   Lines List(const NativeString& root, int listType, bool expectedResult = true) {
-    EmptyTextFile(output_);
-    EXPECT_EQ(WriteFolderListing(root, output_, listType), expectedResult);
+    EXPECT_EQ(testing_support::RunListing(root, output_, listType, hooks_), expectedResult);
     return ReadLines(output_);
   }
 
   TempTree tree_;
   NativeString output_;
+  ListingHooks hooks_;
 };
 
 // Lines of the given indentation and names, for the expectations.
@@ -69,7 +71,9 @@ TEST_F(FolderListing, TrailingSeparatorOnTheRootRemovesOneLevelOfIndentation) {
   tree_.File("src/b.txt", "b");
   const NativeString root = Source() + kPathSeparator;
   EXPECT_EQ(List(root, 2), (Lines{Entry(0, "Docs"), Entry(3, "a.txt"), Entry(0, "b.txt")}));
-  EXPECT_EQ(ListingRoot, root);
+  ListingSettings settings;
+  settings.source = root;
+  EXPECT_EQ(ListingRun(settings).ListingRoot(), root);
 }
 
 TEST_F(FolderListing, EachListTypeListsItsOwnEntries) {
@@ -109,9 +113,10 @@ TEST_F(FolderListing, UnknownListTypeWritesNothingAndSucceeds) {
 }
 
 TEST_F(FolderListing, MissingFolderWritesNothingAndReportsFalse) {
-  EXPECT_TRUE(List(tree_.Path("nowhere"), 2, false).empty());
+  tree_.File("out.txt", "precious\r\n");
+  EXPECT_EQ(List(tree_.Path("nowhere"), 2, false), Lines{"precious"});
   tree_.File("plainfile");
-  EXPECT_TRUE(List(tree_.Path("plainfile"), 2, false).empty());
+  EXPECT_EQ(List(tree_.Path("plainfile"), 2, false), Lines{"precious"});
 }
 
 TEST_F(FolderListing, HiddenEntriesAndTheOutputFileItselfAreListed) {
@@ -141,8 +146,7 @@ TEST_F(FolderListing, NegativeIndentationEndsTheRunWithAnError) {
   tree_.File("src/a.txt");
   NativeString root = Source();
   root.insert(root.rfind(kPathSeparator), NativeString(3, kPathSeparator));
-  EmptyTextFile(output_);
-  EXPECT_THROW(WriteFolderListing(root, output_, 2), platform::SystemError);
+  EXPECT_THROW(testing_support::RunListing(root, output_, 2), platform::SystemError);
 }
 
 TEST_F(FolderListing, DepthAndEntryNamesCountThePlatformSeparator) {
@@ -155,12 +159,34 @@ TEST_F(FolderListing, DepthAndEntryNamesCountThePlatformSeparator) {
 
   // A drive root's first-level entries start in column 1.
   const NativeString drive = testing_support::Drive();
-  BeginListingRun(drive + s);
-  EXPECT_EQ(FormatEntryName(drive + s + N("Docs")), N("Docs"));
-  EXPECT_EQ(IndentWidth, 0);
-  EXPECT_EQ(FormatEntryName(drive + s + N("Docs") + s + N("a.txt")), N("   a.txt"));
-  EXPECT_EQ(IndentWidth, 3);
-  EXPECT_EQ(RootDepth, 0);
+  EntryLayout layout;
+  layout.firstLevelIndent = FirstLevelIndent(drive + s);
+  EXPECT_EQ(layout.firstLevelIndent, 0);
+  const auto nameLine = [&layout](const NativeString& name, int level) {
+    NativeString line;
+    FormatEntryName({name, level, EntryKind::kFolder, {}}, IndentWidth(layout, level), line);
+    return line;
+  };
+  EXPECT_EQ(nameLine(N("Docs"), 1), N("Docs"));
+  EXPECT_EQ(nameLine(N("a.txt"), 2), N("   a.txt"));
+  EXPECT_EQ(IndentWidth(layout, 2), 3);
+}
+
+// One rule on every build: an absolute root is counted as typed, a relative one in the full
+// form Windows gives it, which resolves "." and ".." and keeps only a typed trailing separator.
+TEST_F(FolderListing, RelativeRootsAreCountedInTheirFullForm) {
+  tree_.Folder("src/a");
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(std::filesystem::path(Source()));
+  const NativeString s(1, kPathSeparator);
+  EXPECT_EQ(FirstLevelIndent(N(".")), 3);
+  EXPECT_EQ(FirstLevelIndent(N("..")), 3);
+  EXPECT_EQ(FirstLevelIndent(N("a") + s + N(".")), 3);
+  EXPECT_EQ(FirstLevelIndent(N("a") + s + N("..")), 3);
+  EXPECT_EQ(FirstLevelIndent(N("a") + s + s), 0);
+  EXPECT_EQ(FirstLevelIndent(N(".") + s), 0);
+  EXPECT_THROW(FirstLevelIndent(Source() + s + N("a") + s + N("..")), platform::SystemError);
+  std::filesystem::current_path(before);
 }
 
 namespace {
@@ -170,16 +196,16 @@ int cancelAfterCalls = 0;
 
 // Stands in for the window: input is "pending" at every yield point, and the Cancel click is
 // handled at the chosen one.
-bool CancelAtChosenYield() {
-  if (++yieldCalls >= cancelAfterCalls) CancelRequested = true;
-  return true;
-}
+constexpr ListingHooks kCancelAtChosenYield{
+    [] { return true; }, [] { CancelRequested = ++yieldCalls >= cancelAfterCalls; }, nullptr};
 
-bool NoInputPending() {
-  ++yieldCalls;
-  CancelRequested = true;  // must not be looked at when no input is pending
-  return false;
-}
+constexpr ListingHooks kNoInputPending{[] {
+                                         ++yieldCalls;
+                                         // must not be looked at when no input is pending
+                                         CancelRequested = true;
+                                         return false;
+                                       },
+                                       [] { ADD_FAILURE() << "no input was pending"; }, nullptr};
 
 }  // namespace
 
@@ -190,7 +216,7 @@ TEST_F(FolderListing, CancelSeenDeepInTheTreeStopsEveryLevel) {
   tree_.File("src/top.txt");
   yieldCalls = 0;
   cancelAfterCalls = 4;  // the yield before the line of D
-  SetYieldHandler(CancelAtChosenYield);
+  hooks_ = kCancelAtChosenYield;
   EXPECT_EQ(List(Source(), 2, false), (Lines{Entry(3, "A"), Entry(6, "B"), Entry(9, "C")}));
   EXPECT_TRUE(CancelRequested);
 }
@@ -200,7 +226,7 @@ TEST_F(FolderListing, CancelInFilesOnlyAndFirstLevelLists) {
   tree_.File("src/two.txt");
   tree_.Folder("src/F1");
   tree_.Folder("src/F2");
-  SetYieldHandler(CancelAtChosenYield);
+  hooks_ = kCancelAtChosenYield;
   yieldCalls = 0;
   cancelAfterCalls = 2;
   EXPECT_EQ(List(Source(), 1, false).size(), 1u);
@@ -212,7 +238,7 @@ TEST_F(FolderListing, CancelInFilesOnlyAndFirstLevelLists) {
 TEST_F(FolderListing, FlagIsNotLookedAtWithoutPendingInput) {
   tree_.File("src/A/a.txt");
   tree_.File("src/B/b.txt");
-  SetYieldHandler(NoInputPending);
+  hooks_ = kNoInputPending;
   yieldCalls = 0;
   // The check after a finished subfolder still sees the flag, as a nested run would.
   const Lines lines = List(Source(), 2, false);
@@ -224,7 +250,7 @@ TEST_F(FolderListing, FilesOfAFolderHaveNoYieldPoint) {
   for (int i = 0; i < 5; ++i) tree_.File("src/f" + std::to_string(i));
   yieldCalls = 0;
   cancelAfterCalls = 1;
-  SetYieldHandler(CancelAtChosenYield);
+  hooks_ = kCancelAtChosenYield;
   EXPECT_EQ(List(Source(), 2).size(), 5u);
   EXPECT_EQ(yieldCalls, 0);
 }
@@ -283,7 +309,7 @@ TEST_F(FolderListing, AVeryDeepTreeListsCompletely) {
 TEST_F(FolderListing, AnUnreadableOutputEndsTheRunWithAnError) {
   tree_.File("src/a.txt");
   tree_.Folder("out-is-a-folder");
-  EXPECT_THROW(WriteFolderListing(Source(), tree_.Path("out-is-a-folder"), 2),
+  EXPECT_THROW(testing_support::RunListing(Source(), tree_.Path("out-is-a-folder"), 2),
                platform::SystemError);
 }
 
@@ -291,7 +317,25 @@ TEST_F(FolderListing, ProgressIsReportedPerFolder) {
   tree_.File("src/A/a.txt");
   static int reports;
   reports = 0;
-  SetProgressHandler([](std::uint64_t, const NativeString&) { ++reports; });
+  hooks_.progress = [](std::uint64_t, const NativeString&) { ++reports; };
   List(Source(), 2);
   EXPECT_EQ(reports, 2);  // the root and A
 }
+
+#ifndef _WIN32
+// As Windows shows them: a link to a folder is a folder, listed and not entered (one pointing
+// up the tree cannot make the walk endless); a link to a file has the file's size.
+TEST_F(FolderListing, LinksAreListedAsWhatTheyPointTo) {
+  tree_.File("src/real/inside.txt", "12345");
+  ASSERT_EQ(symlink("real", platform::ToUtf8(tree_.Path("src/up")).c_str()), 0);
+  ASSERT_EQ(symlink("..", platform::ToUtf8(tree_.Path("src/real/loop")).c_str()), 0);
+  ASSERT_EQ(symlink("real/inside.txt", platform::ToUtf8(tree_.Path("src/file-link")).c_str()), 0);
+  ASSERT_EQ(symlink("gone", platform::ToUtf8(tree_.Path("src/dangling")).c_str()), 0);
+  AppOptions.PrintStyle = 1;
+  AppOptions.NoSpacesSeperate = 0;
+  AppOptions.PrintFileSize = true;
+  EXPECT_EQ(List(Source(), 2),
+            (Lines{Entry(3, "real"), Entry(6, "loop"), Entry(6, "inside.txt 5 bytes"),
+                   Entry(3, "up"), Entry(3, "dangling 4 bytes"), Entry(3, "file-link 5 bytes")}));
+}
+#endif

@@ -6,7 +6,6 @@
 
 #include "listing/app_options.h"
 #include "listing/folder_listing.h"
-#include "listing/text_file.h"
 #include "support/temp_tree.h"
 
 using testing_support::ReadLines;
@@ -34,8 +33,7 @@ TEST_F(WindowsNames, NamesOutsideTheAnsiCodePageNeverStopARun) {
   AppOptions.NoSpacesSeperate = 0;
   AppOptions.PrintFileSize = true;
   const NativeString out = tree.Path("out.txt");
-  EmptyTextFile(out);
-  ASSERT_TRUE(WriteFolderListing(tree.Path("src"), out, 2));
+  ASSERT_TRUE(testing_support::RunListing(tree.Path("src"), out, 2));
   const auto lines = ReadLines(out);
   ASSERT_EQ(lines.size(), 3u);
   if (GetACP() == 1252) {
@@ -51,8 +49,7 @@ TEST_F(WindowsNames, NamesOutsideTheAnsiCodePageNeverStopARun) {
 TEST_F(WindowsNames, DriveRootEntriesStartInColumnOne) {
   TempTree tree;
   const NativeString out = tree.Path("out.txt");
-  EmptyTextFile(out);
-  ASSERT_TRUE(WriteFolderListing(L"C:\\", out, 3));
+  ASSERT_TRUE(testing_support::RunListing(L"C:\\", out, 3));
   const auto lines = ReadLines(out);
   ASSERT_FALSE(lines.empty());
   for (const auto& line : lines) EXPECT_NE(line.front(), ' ') << line;
@@ -76,8 +73,7 @@ TEST_F(WindowsNames, PathsPastTheOldLimitListLikeAnyOther) {
   AppOptions.PrintStyle = 0;
   AppOptions.PrintFileSize = true;
   const NativeString out = tree.Path("out.txt");
-  EmptyTextFile(out);
-  ASSERT_TRUE(WriteFolderListing(tree.Path("src"), out, 2));
+  ASSERT_TRUE(testing_support::RunListing(tree.Path("src"), out, 2));
   const auto lines = ReadLines(out);
   ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[6], std::string(21, ' ') + "leaf.txt");

@@ -76,8 +76,18 @@ std::vector<std::string> ReadLines(const NativeString& path) {
 void ResetListingState() {
   AppOptions = DefaultOptions();
   CancelRequested = false;
-  SetYieldHandler(nullptr);
-  SetProgressHandler(nullptr);
+}
+
+bool RunListing(const NativeString& source, const NativeString& output, int listType,
+                const ListingHooks& hooks) {
+  ListingSettings settings;
+  settings.source = source;
+  settings.output = output;
+  settings.listType = listType;
+  settings.options = AppOptions;
+  settings.hooks = hooks;
+  ListingRun run(std::move(settings));
+  return run.WriteFolderListing();
 }
 
 }  // namespace testing_support

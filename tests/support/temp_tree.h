@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "listing/folder_listing.h"
 #include "platform/native_text.h"
 
 namespace testing_support {
@@ -47,6 +48,11 @@ std::vector<std::string> ReadLines(const NativeString& path);
 
 // The listing engine's process-wide state back to a new process's defaults.
 void ResetListingState();
+
+// Lists `source` into `output` with a ListingRun built as the window builds it (AppOptions as
+// they are now); returns what WriteFolderListing returned.
+bool RunListing(const NativeString& source, const NativeString& output, int listType,
+                const ListingHooks& hooks = {});
 
 // Native text from ASCII/UTF-8 test text.
 NativeString N(std::string_view utf8);

@@ -1,0 +1,37 @@
+// Where a run's lines go: one output, written in batches of whole lines.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/native_text.h"
+#include "platform/output_file.h"
+
+class ListingSink {
+ public:
+  // Lines are written once this many bytes are pending, even within a folder.
+  static constexpr std::size_t kFlushBytes = 64 * 1024;
+
+  explicit ListingSink(platform::OutputFile output) : output_(std::move(output)) {}
+
+  // Queues whole lines (each ending in CR LF), in the listing file's 8-bit form, and writes
+  // the queue once kFlushBytes are pending. Throws platform::SystemError.
+  void Add(NativeStringView lines);
+
+  // Writes every pending line with one call. The run calls it at the end of each folder,
+  // before the window may handle input (a message box among it), on Cancel and on errors.
+  void Flush();
+
+  // Lines queued so far, written or pending.
+  std::uint64_t Lines() const { return lines_; }
+  // Bytes of whole lines known to be in the output: where it should end if a later write
+  // fails part-way.
+  std::uint64_t WholeLinesEnd() const { return written_; }
+  const platform::OutputFile& Output() const { return output_; }
+
+ private:
+  platform::OutputFile output_;
+  std::string pending_;
+  std::uint64_t lines_ = 0;
+  std::uint64_t written_ = 0;
+};
