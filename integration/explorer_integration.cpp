@@ -6,37 +6,49 @@
 #include "platform/executable_path.h"
 #include "platform/registry_key.h"
 
-std::wstring ExplorerCommandLine() {
+namespace {
+
+std::wstring CommandKey(const ExplorerMenu& menu) { return std::wstring(menu.key) + L"\\command"; }
+
+}  // namespace
+
+std::wstring ExplorerCommandLine(std::wstring_view placeholder) {
   const std::wstring path = platform::ExecutablePath();
   const std::size_t slash = path.find_last_of(L'\\');
   const std::wstring folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
   std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
   const std::size_t dot = name.find_last_of(L'.');
   if (dot != std::wstring::npos) name.resize(dot);
-  // Quoted, so that Explorer starts this program even from a folder with blanks in its name.
-  return L"\"" + folder + L"\\" + name + L".exe\" \"%1\"";
+  // Quoted, so that Explorer starts this program even from a folder with blanks in its name,
+  // and passes a folder with blanks as one argument.
+  return L"\"" + folder + L"\\" + name + L".exe\" \"" + std::wstring(placeholder) + L"\"";
 }
 
 bool AddExplorerIntegration() {
-  RegistryCreateNewKey(HKEY_CURRENT_USER, kPrintDirectoryKey);
-  RegistrySetKeyValue(HKEY_CURRENT_USER, kPrintDirectoryKey, L"",
-                      std::wstring(kPrintDirectoryMenuText), REG_SZ);
-  const std::wstring commandLine = ExplorerCommandLine();
-  RegistrySetKeyValue(HKEY_CURRENT_USER, kPrintDirectoryCommandKey, L"", commandLine, REG_SZ);
+  bool complete = true;
+  for (const ExplorerMenu& menu : kExplorerMenus) {
+    RegistryCreateNewKey(HKEY_CURRENT_USER, menu.key);
+    RegistrySetKeyValue(HKEY_CURRENT_USER, menu.key, L"", std::wstring(kPrintDirectoryMenuText),
+                        REG_SZ);
+    const std::wstring commandLine = ExplorerCommandLine(menu.placeholder);
+    RegistrySetKeyValue(HKEY_CURRENT_USER, CommandKey(menu), L"", commandLine, REG_SZ);
 
-  // The helpers report no status: what is in the registry now is the answer.
-  const bool complete = platform::ReadRegistryString(HKEY_CURRENT_USER, kPrintDirectoryKey, L"") ==
-                            kPrintDirectoryMenuText &&
-                        platform::ReadRegistryString(HKEY_CURRENT_USER, kPrintDirectoryCommandKey,
-                                                     L"") == commandLine;
-  // Half an entry would show Explorer a command that does not start this program: take back
-  // whatever part was written.
+    // The helpers report no status: what is in the registry now is the answer.
+    complete =
+        platform::ReadRegistryString(HKEY_CURRENT_USER, menu.key, L"") == kPrintDirectoryMenuText &&
+        platform::ReadRegistryString(HKEY_CURRENT_USER, CommandKey(menu), L"") == commandLine;
+    if (!complete) break;
+  }
+  // A half entry would show Explorer a command that does not start this program, and some
+  // menus without the others would not be what the user agreed to: take back every part.
   if (!complete) RemoveExplorerIntegration();
   return complete;
 }
 
 void RemoveExplorerIntegration() {
-  // A key with sub-keys cannot be deleted: the command key goes first.
-  RegistryDeleteKey(HKEY_CURRENT_USER, kPrintDirectoryCommandKey);
-  RegistryDeleteKey(HKEY_CURRENT_USER, kPrintDirectoryKey);
+  for (const ExplorerMenu& menu : kExplorerMenus) {
+    // A key with sub-keys cannot be deleted: the command key goes first.
+    RegistryDeleteKey(HKEY_CURRENT_USER, CommandKey(menu));
+    RegistryDeleteKey(HKEY_CURRENT_USER, menu.key);
+  }
 }

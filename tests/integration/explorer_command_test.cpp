@@ -37,7 +37,9 @@ std::wstring BuiltProgram() {
 }
 
 void Clean() {
-  RegDeleteTreeW(HKEY_CURRENT_USER, kMenuKey.c_str());
+  for (const MenuEntry& entry : PrintDirectoryMenus()) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, entry.key.c_str());
+  }
   RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey.c_str());
   DeleteFileW(kProgram.c_str());
   RemoveDirectoryW(kProgramFolder.c_str());
@@ -139,6 +141,7 @@ TEST_F(ExplorerCommandTest, RegisteredFromAFolderWithBlanksAndStartedAsExplorerS
       platform::ReadRegistryString(HKEY_CURRENT_USER, kMenuKey + L"\\command", L"");
   ASSERT_EQ(command, expected);
   EXPECT_EQ(platform::ReadRegistryString(HKEY_CURRENT_USER, kMenuKey, L""), L"Print &Directory");
+  EXPECT_EQ(MenuKeysPresent(), 3u) << "not on the drive and folder background menus too";
   EXPECT_EQ(platform::ReadSetting(L"Quillet", L"Options", L"Registered"), L"True");
   const ProcessOutput query = RegQuery(L"HKCU\\" + kMenuKey, L"/s");
   std::cout << "reg.exe query /s after Yes in Quillet.exe:\n" << query.out;

@@ -1,10 +1,12 @@
-// Adding and removing the folder command in the sandboxed per-user registry.
+// Adding and removing the command on the folder, drive and folder-background menus in the
+// sandboxed per-user registry.
 #include <gtest/gtest.h>
 
 #include <iostream>
 
 #include "box_recorder.h"
 #include "integration/explorer_integration.h"
+#include "platform/native_text.h"
 #include "platform/registry_key.h"
 #include "registry_test_support.h"
 #include "support/settings_sandbox.h"
@@ -21,26 +23,29 @@ class ExplorerIntegrationTest : public ::testing::Test {
   BoxRecorder boxes;
 };
 
-TEST_F(ExplorerIntegrationTest, AddWritesTheMenuTextAndTheQuotedCommandLine) {
+TEST_F(ExplorerIntegrationTest, AddWritesTheMenuTextAndTheQuotedCommandLineOnEveryMenu) {
   EXPECT_TRUE(AddExplorerIntegration());
 
-  const auto menu = ReadRawValue(HKEY_CURRENT_USER, kShell + L"\\Print Directory", L"");
-  ASSERT_TRUE(menu);
-  EXPECT_EQ(menu->type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(DataAsText(*menu), std::wstring(L"Print &Directory", 17));
+  for (const MenuEntry& entry : PrintDirectoryMenus()) {
+    SCOPED_TRACE(platform::ToUtf8(entry.key));
+    const auto menu = ReadRawValue(HKEY_CURRENT_USER, entry.key, L"");
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(DataAsText(*menu), std::wstring(L"Print &Directory", 17));
 
-  const std::wstring expected = L"\"" + ModulePath() + L"\" \"%1\"";
-  const auto command = ReadRawValue(HKEY_CURRENT_USER, kShell + L"\\Print Directory\\command", L"");
-  ASSERT_TRUE(command);
-  EXPECT_EQ(command->type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(DataAsText(*command), expected + L'\0');
+    const std::wstring expected = L"\"" + ModulePath() + L"\" \"" + entry.placeholder + L"\"";
+    const auto command = ReadRawValue(HKEY_CURRENT_USER, entry.key + L"\\command", L"");
+    ASSERT_TRUE(command);
+    EXPECT_EQ(command->type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(DataAsText(*command), expected + L'\0');
 
-  const ProcessOutput query = RegQuery(SandboxedKeyForReg(kShell + L"\\Print Directory"), L"/s");
-  std::cout << "reg.exe query /s after AddExplorerIntegration:\n" << query.out;
-  EXPECT_EQ(query.exitCode, 0u);
-  EXPECT_NE(query.out.find("(Default)    REG_SZ    Print &Directory"), std::string::npos);
-  const std::string narrowExpected(expected.begin(), expected.end());
-  EXPECT_NE(query.out.find("(Default)    REG_SZ    " + narrowExpected), std::string::npos);
+    const ProcessOutput query = RegQuery(SandboxedKeyForReg(entry.key), L"/s");
+    std::cout << "reg.exe query /s after AddExplorerIntegration:\n" << query.out;
+    EXPECT_EQ(query.exitCode, 0u);
+    EXPECT_NE(query.out.find("(Default)    REG_SZ    Print &Directory"), std::string::npos);
+    EXPECT_NE(query.out.find("(Default)    REG_SZ    " + platform::ToUtf8(expected)),
+              std::string::npos);
+  }
   EXPECT_TRUE(boxes.Seen().empty());
 }
 
@@ -74,7 +79,7 @@ TEST_F(ExplorerIntegrationTest, AddReplacesTheCommandOfAnotherCopy) {
       L"\"" + ModulePath() + L"\" \"%1\"");
 }
 
-TEST_F(ExplorerIntegrationTest, RemoveDeletesBothKeysAndNothingElse) {
+TEST_F(ExplorerIntegrationTest, RemoveDeletesEveryMenusKeysAndNothingElse) {
   HKEY created = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (kShell + L"\\Other Command\\command").c_str(), 0,
                             nullptr, 0, KEY_WRITE, nullptr, &created, nullptr),
@@ -87,11 +92,14 @@ TEST_F(ExplorerIntegrationTest, RemoveDeletesBothKeysAndNothingElse) {
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kShell + L"\\Print Directory"));
   EXPECT_EQ(SubKeys(HKEY_CURRENT_USER, kShell), std::vector<std::wstring>{L"Other Command"});
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kShell + L"\\Other Command\\command"));
+  EXPECT_EQ(MenuKeysPresent(), 0u);
 
-  const ProcessOutput query = RegQuery(SandboxedKeyForReg(kShell + L"\\Print Directory"));
-  std::cout << "reg.exe query after RemoveExplorerIntegration (exit " << query.exitCode << "):\n"
-            << query.out;
-  EXPECT_EQ(query.exitCode, 1u);
+  for (const MenuEntry& entry : PrintDirectoryMenus()) {
+    const ProcessOutput query = RegQuery(SandboxedKeyForReg(entry.key));
+    std::cout << "reg.exe query after RemoveExplorerIntegration (exit " << query.exitCode << "):\n"
+              << query.out;
+    EXPECT_EQ(query.exitCode, 1u) << platform::ToUtf8(entry.key);
+  }
   EXPECT_TRUE(boxes.Seen().empty());
 }
 
@@ -116,17 +124,23 @@ TEST_F(ExplorerIntegrationTest, AddSaysNoWhenTheKeysCannotBeWritten) {
 
   EXPECT_FALSE(AddExplorerIntegration());
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kShell + L"\\Print Directory"));
+  EXPECT_EQ(MenuKeysPresent(), 0u);
   // Registry statuses are not reported by the helpers.
   EXPECT_TRUE(boxes.Seen().empty());
 }
 
-// The menu entry's key exists and takes no values, while a command key may still be made
-// under it: the part that was written is taken back, and no half entry stays.
+// One menu entry's key exists and takes no values, while a command key may still be made
+// under it: whatever was written, on that menu and on the ones before it, is taken back.
 TEST_F(ExplorerIntegrationTest, AddRefusedPartWayTakesBackWhatItWrote) {
-  ASSERT_TRUE(RefuseNewValues(HKEY_CURRENT_USER, kShell + L"\\Print Directory"));
-  EXPECT_FALSE(AddExplorerIntegration());
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kShell + L"\\Print Directory\\command"));
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kShell + L"\\Print Directory"));
+  for (const MenuEntry& refused : PrintDirectoryMenus()) {
+    SCOPED_TRACE(platform::ToUtf8(refused.key));
+    ASSERT_TRUE(RefuseNewValues(HKEY_CURRENT_USER, refused.key));
+    EXPECT_FALSE(AddExplorerIntegration());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kShell + L"\\Print Directory\\command"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kShell + L"\\Print Directory"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, refused.key + L"\\command"));
+    EXPECT_EQ(MenuKeysPresent(), 0u);
+  }
   EXPECT_TRUE(boxes.Seen().empty());
 }
 

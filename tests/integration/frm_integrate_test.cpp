@@ -10,6 +10,7 @@
 #include "integration/explorer_integration.h"
 #include "integration/frm_integrate.h"
 #include "listing/app_options.h"
+#include "platform/native_text.h"
 #include "platform/registry_key.h"
 #include "platform/settings_store.h"
 #include "registry_test_support.h"
@@ -96,7 +97,8 @@ class IntegratePromptTest : public ::testing::Test {
   static std::wstring Stored(const wchar_t* key) {
     return platform::ReadSetting(OptionsApplicationName(), L"Options", key).value_or(L"<none>");
   }
-  static bool Registered() { return KeyExists(HKEY_CURRENT_USER, kMenuKey); }
+  // Any menu entry left counts: the command is on Explorer's menus.
+  static bool Registered() { return MenuKeysPresent() > 0; }
 
   testing_support::SettingsSandbox sandbox;
   BoxRecorder boxes;
@@ -233,12 +235,17 @@ TEST_F(IntegratePromptTest, YesAtStartUpRegistersBeforeTheMainWindowShows) {
     EXPECT_EQ(Stored(L"Registered"), L"True");
     EXPECT_EQ(Stored(L"DontBother"), L"False");
   }
-  EXPECT_EQ(platform::ReadRegistryString(HKEY_CURRENT_USER, kMenuKey, L""), L"Print &Directory");
-  EXPECT_EQ(platform::ReadRegistryString(HKEY_CURRENT_USER, kMenuKey + L"\\command", L""),
-            L"\"" + ModulePath() + L"\" \"%1\"");
-  const ProcessOutput query = RegQuery(SandboxedKeyForReg(kMenuKey), L"/s");
-  std::cout << "reg.exe query /s after Yes:\n" << query.out;
-  EXPECT_EQ(query.exitCode, 0u);
+  // The folder's, the drive's and the folder background's menus, all at once.
+  for (const MenuEntry& entry : PrintDirectoryMenus()) {
+    EXPECT_EQ(platform::ReadRegistryString(HKEY_CURRENT_USER, entry.key, L""), L"Print &Directory");
+    const std::wstring command = L"\"" + ModulePath() + L"\" \"" + entry.placeholder + L"\"";
+    EXPECT_EQ(platform::ReadRegistryString(HKEY_CURRENT_USER, entry.key + L"\\command", L""),
+              command);
+    const ProcessOutput query = RegQuery(SandboxedKeyForReg(entry.key), L"/s");
+    std::cout << "reg.exe query /s after Yes:\n" << query.out;
+    EXPECT_EQ(query.exitCode, 0u);
+    EXPECT_NE(query.out.find("REG_SZ    " + platform::ToUtf8(command)), std::string::npos);
+  }
 
   // Registered: the next start goes straight to the main window.
   frmMain again;
@@ -258,7 +265,9 @@ TEST_F(IntegratePromptTest, NoRemovesAnEarlierRegistrationAndAsksAgainNextTime) 
     EXPECT_EQ(Stored(L"DontBother"), L"False");
   }
   EXPECT_FALSE(Registered());
-  EXPECT_EQ(RegQuery(SandboxedKeyForReg(kMenuKey)).exitCode, 1u);
+  for (const MenuEntry& entry : PrintDirectoryMenus()) {
+    EXPECT_EQ(RegQuery(SandboxedKeyForReg(entry.key)).exitCode, 1u);
+  }
 
   frmMain again;
   again.Load(L"");

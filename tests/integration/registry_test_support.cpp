@@ -91,6 +91,23 @@ bool KeyExists(HKEY root, const std::wstring& keyPath) {
   return true;
 }
 
+const std::vector<MenuEntry>& PrintDirectoryMenus() {
+  static const std::vector<MenuEntry> menus{
+      {L"Software\\Classes\\Directory\\shell\\Print Directory", L"%1"},
+      {L"Software\\Classes\\Drive\\shell\\Print Directory", L"%1"},
+      {L"Software\\Classes\\Directory\\Background\\shell\\Print Directory", L"%V"},
+  };
+  return menus;
+}
+
+std::size_t MenuKeysPresent() {
+  std::size_t present = 0;
+  for (const MenuEntry& menu : PrintDirectoryMenus()) {
+    if (KeyExists(HKEY_CURRENT_USER, menu.key)) ++present;
+  }
+  return present;
+}
+
 std::optional<RawValue> ReadRawValue(HKEY root, const std::wstring& keyPath,
                                      const std::wstring& valueName) {
   HKEY opened = nullptr;

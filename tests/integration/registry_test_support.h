@@ -27,6 +27,17 @@ ProcessOutput RegQuery(const std::wstring& key, const std::wstring& arguments = 
 
 bool KeyExists(HKEY root, const std::wstring& keyPath);
 
+// The command's menu entries under HKEY_CURRENT_USER (a folder, a drive, a folder's
+// background), each with what Explorer replaces by the folder.
+struct MenuEntry {
+  std::wstring key;
+  std::wstring placeholder;
+};
+const std::vector<MenuEntry>& PrintDirectoryMenus();
+
+// How many of those entries' keys exist under HKEY_CURRENT_USER.
+std::size_t MenuKeysPresent();
+
 // Makes the key (creating it when missing) refuse new values to everyone; it may still be
 // read, get sub-keys and be deleted. False when its security could not be set.
 bool RefuseNewValues(HKEY root, const std::wstring& keyPath);

@@ -51,7 +51,9 @@ std::vector<SeenBox> PressOk(const OptionsDialog& dialog) {
   return watcher.Seen();
 }
 
-bool MenuKeyExists() { return integration_test::KeyExists(HKEY_CURRENT_USER, kMenuKey); }
+// The box adds and removes the folder's, the drive's and the folder background's entries
+// together: any of them counts.
+bool MenuKeyExists() { return integration_test::MenuKeysPresent() > 0; }
 
 }  // namespace
 
@@ -306,8 +308,9 @@ TEST_F(OptionsDialogTest, ExplorerCommandFollowsTheBoxOnlyWhenTheBoxWasClicked) 
     EXPECT_TRUE(PressOk(dialog).empty());
   });
   EXPECT_EQ(L"True", Stored(L"Registered"));
-  EXPECT_EQ(ExplorerCommandLine(),
+  EXPECT_EQ(ExplorerCommandLine(L"%1"),
             platform::ReadRegistryString(HKEY_CURRENT_USER, kMenuKey + L"\\command", L""));
+  EXPECT_EQ(3u, integration_test::MenuKeysPresent());
   EXPECT_EQ(0u, RegQuery(SandboxedKeyForReg(kMenuKey + L"\\command")).exitCode);
 
   // Loading ticks the box from the record: that is not a click, so O.k. adds nothing back.
