@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
 #include <memory>
 #include <utility>
 
@@ -187,7 +188,10 @@ void OpenFolder::Read(const ReadRequest& request, FolderContents& out) const {
       // would make the walk endless. Other reparse points (cloud placeholders) are folders.
       const bool surrogate = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
                              IsReparseTagNameSurrogate(data.dwReserved0);
-      item.descend = !surrogate;
+      // A Linux name holding '\\' (seen through Wine) is one entry, but no path can reach
+      // inside it: listed, not entered.
+      const bool unreachable = std::wcschr(data.cFileName, L'\\') != nullptr;
+      item.descend = !surrogate && !unreachable;
       out.names.append(data.cFileName, length);
       out.folders.push_back(item);
     } else {
