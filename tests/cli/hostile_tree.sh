@@ -35,7 +35,7 @@ expected='   a
    dir\with\bs
    root
    back\slash'
-actual=$(list --type 2)
+actual=$(list --type 2 --style 0)
 if [ "$actual" != "$expected" ]; then
   printf 'links and names: expected\n%s\ngot\n%s\n' "$expected" "$actual"
   exit 1
@@ -45,7 +45,7 @@ echo "links and names: listed once each, links not entered"
 if touch -d @-20000000000 "$src/old.txt" 2>/dev/null &&
   [ "$(stat -c %Y "$src/old.txt")" = -20000000000 ]; then
   actual=$(list --type 1 --date --style 1)
-  if [ "$(printf '%s\n' "$actual" | grep -c '^   old.txt (unknown date)$')" != 1 ]; then
+  if [ "$(printf '%s\n' "$actual" | grep -c '^   old\.txt *(unknown date)$')" != 1 ]; then
     printf 'date before 1601: got\n%s\n' "$actual"
     exit 1
   fi
