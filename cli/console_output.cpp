@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <type_traits>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -17,6 +18,16 @@ constexpr std::size_t kLineWidth = 79;  // stays on one row of a classic 80-colu
 
 std::chrono::steady_clock::time_point lastDrawn;
 bool drawn = false;
+
+// A code unit that cannot start a character: a UTF-8 continuation byte, or the low half of a
+// UTF-16 surrogate pair.
+bool IsContinuation(NativeChar c) {
+#ifdef _WIN32
+  return c >= 0xDC00 && c <= 0xDFFF;
+#else
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+#endif
+}
 
 }  // namespace
 
@@ -46,7 +57,31 @@ void WriteErrorUtf8(std::string_view utf8) {
   std::fflush(stderr);
 }
 
-void ShowProgress(std::uint64_t lines, const NativeString& folder) {
+NativeString EscapeControls(NativeStringView text) {
+  NativeString escaped;
+  escaped.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto code = static_cast<std::make_unsigned_t<NativeChar>>(text[i]);
+    if (code < 0x20 || code == 0x7F) {
+      escaped += NativeChar('^');
+      escaped += code == 0x7F ? NativeChar('?') : static_cast<NativeChar>(code + 0x40);
+      continue;
+    }
+#ifdef _WIN32
+    const bool c1 = code >= 0x80 && code <= 0x9F;
+#else
+    // U+0080..U+009F in UTF-8: C2 80..C2 9F.
+    const bool c1 = code == 0xC2 && i + 1 < text.size() &&
+                    static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+    if (c1) ++i;
+#endif
+    escaped += c1 ? NativeChar('?') : text[i];
+  }
+  return escaped;
+}
+
+void ShowProgress(std::uint64_t lines, const NativeString& folderPath) {
   const auto now = std::chrono::steady_clock::now();
   if (drawn && now - lastDrawn < kRedrawInterval) return;
   lastDrawn = now;
@@ -55,9 +90,12 @@ void ShowProgress(std::uint64_t lines, const NativeString& folder) {
   NativeString line(count.begin(), count.end());
   // Keep the end of a long folder path, the part that changes.
   const std::size_t room = kLineWidth - line.size();
+  const NativeString folder = EscapeControls(folderPath);
   if (folder.size() > room) {
     line += NTEXT("...");
-    line += folder.substr(folder.size() - (room - 3));
+    std::size_t start = folder.size() - (room - 3);
+    while (start < folder.size() && IsContinuation(folder[start])) ++start;
+    line += NativeStringView(folder).substr(start);
   } else {
     line += folder;
   }

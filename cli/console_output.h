@@ -13,6 +13,12 @@ bool StandardErrorIsTerminal();
 void WriteError(NativeStringView text);
 void WriteErrorUtf8(std::string_view utf8);
 
-// The progress line: "<lines> lines written  <folder>", redrawn at most ten times a second.
+// `text` with each control character shown in caret notation ("^[" for ESC, "^J" for LF,
+// "^?" for DEL) and each C1 control as '?', so that a name cannot move the cursor, retitle
+// the terminal or split a message.
+NativeString EscapeControls(NativeStringView text);
+
+// The progress line: "<lines> lines written  <folder>", redrawn at most ten times a second;
+// the folder is escaped and cut on a character boundary.
 void ShowProgress(std::uint64_t lines, const NativeString& folder);
 void ClearProgress();

@@ -24,7 +24,7 @@ constexpr int kUsage = 2;
 
 int Fail(NativeStringView message) {
   ClearProgress();
-  WriteError(NativeString(NTEXT("quillet-list: ")) + NativeString(message) + NTEXT("\n"));
+  WriteError(NativeString(NTEXT("quillet-list: ")) + EscapeControls(message) + NTEXT("\n"));
   return kFailure;
 }
 

@@ -1,5 +1,8 @@
 #include "entry_layout.h"
 
+#include <algorithm>
+#include <type_traits>
+
 #include "platform/date_time_text.h"
 #include "platform/system_error.h"
 
@@ -15,7 +18,17 @@ void AppendSpaces(NativeString& text, std::int64_t count) {
 
 void FormatEntryName(const ListingEntry& entry, int indentWidth, NativeString& lines) {
   AppendSpaces(lines, indentWidth);
+  // A control character in a name (a Linux name may hold CR, LF or ESC) would split the
+  // entry's line or reach a terminal showing the file: it is written as '?'.
+  const std::size_t start = lines.size();
   lines += entry.name;
+  std::replace_if(
+      lines.begin() + static_cast<std::ptrdiff_t>(start), lines.end(),
+      [](NativeChar c) {
+        const auto code = static_cast<std::make_unsigned_t<NativeChar>>(c);
+        return code < 0x20 || code == 0x7F;
+      },
+      NativeChar('?'));
 }
 
 NativeString FormatEntryInfo(const platform::FileFacts& facts, const OptionsRecord& options) {

@@ -40,7 +40,8 @@ inline int IndentWidth(const EntryLayout& layout, int level) {
   return layout.firstLevelIndent + 3 * (level - 1);
 }
 
-// Appends the entry's name line: `indentWidth` spaces followed by the entry's name.
+// Appends the entry's name line: `indentWidth` spaces followed by the entry's name, each
+// control character (below 0x20, and DEL) in it written as '?'.
 void FormatEntryName(const ListingEntry& entry, int indentWidth, NativeString& lines);
 
 // The extra information for a file: " <size> bytes" and/or "  <date time>", as the options

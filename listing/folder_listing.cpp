@@ -1,5 +1,6 @@
 #include "folder_listing.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -56,6 +57,7 @@ class ListingRun::Walk {
     layout_.options = settings.options;
     layout_.firstLevelIndent = firstLevelIndent;
     path_ = root.Path();
+    enclosing_ = root.EnclosingIdentities();
     Enter(std::move(root));
   }
 
@@ -99,7 +101,10 @@ class ListingRun::Walk {
           AppendToPath(name);
           platform::OpenFolder child(*level.folder, name, path_);
           ++depth_;
-          Enter(std::move(child));  // `level` may move: levels_ can grow here
+          if (!Enter(std::move(child))) {  // `level` may move: levels_ can grow here
+            --depth_;
+            path_.resize(levels_[depth_].pathLength);
+          }
         }
         continue;
       }
@@ -116,8 +121,11 @@ class ListingRun::Walk {
     }
   }
 
-  // Reads the folder just opened into the level at depth_; path_ names it.
-  void Enter(platform::OpenFolder folder) {
+  // Reads the folder just opened into the level at depth_; path_ names it. Returns false, and
+  // leaves the folder, when it is one the walk is already in or one that holds the source: a
+  // link the file system does not mark as one (a Linux link seen through Wine) leads back
+  // there, and entering it would make the walk endless.
+  bool Enter(platform::OpenFolder folder) {
     if (IndentWidth(layout_, static_cast<int>(depth_) + 1) > kMaxIndentWidth)
       throw platform::SystemError(
           6, NTEXT("The folder is nested too deeply to indent: ") + folder.Path());
@@ -126,8 +134,19 @@ class ListingRun::Walk {
     level.next = 0;
     level.pathLength = path_.size();
     folder.Read(request_, level.contents);
+    if (IsOpen(level.contents.identity)) {
+      level.contents.Clear();
+      return false;
+    }
     level.folder.emplace(std::move(folder));
     if (hooks_.progress) hooks_.progress(sink_.Lines(), path_);
+    return true;
+  }
+
+  bool IsOpen(const platform::FolderIdentity& identity) const {
+    for (std::size_t i = 0; i < depth_; ++i)
+      if (levels_[i].contents.identity == identity) return true;
+    return std::find(enclosing_.begin(), enclosing_.end(), identity) != enclosing_.end();
   }
 
   void AppendToPath(NativeStringView name) {
@@ -167,6 +186,7 @@ class ListingRun::Walk {
   NativeString lines_;
   std::vector<Level> levels_;
   std::size_t depth_ = 0;
+  std::vector<platform::FolderIdentity> enclosing_;  // the folders that hold the source
 };
 
 ListingRun::ListingRun(ListingSettings settings) : settings_(std::move(settings)) {}

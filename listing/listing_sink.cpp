@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/system_error.h"
+
 void ListingSink::Add(NativeStringView lines) {
 #ifdef _WIN32
   pending_ += platform::ToListingBytes(lines);
@@ -14,7 +16,19 @@ void ListingSink::Add(NativeStringView lines) {
 
 void ListingSink::Flush() {
   if (pending_.empty()) return;
-  output_.Write(pending_);
+  try {
+    output_.Write(pending_);
+  } catch (const platform::SystemError&) {
+    // A write that failed part-way (a full disk) leaves a torn line: the file is cut back to
+    // its last whole line, and the lines not written are dropped so that no later flush writes
+    // after the gap. Should the cut fail too, the write's failure is the one reported.
+    pending_.clear();
+    try {
+      output_.CutTo(written_);
+    } catch (const platform::SystemError&) {
+    }
+    throw;
+  }
   written_ += pending_.size();
   pending_.clear();
 }

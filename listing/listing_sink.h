@@ -20,6 +20,8 @@ class ListingSink {
 
   // Writes every pending line with one call. The run calls it at the end of each folder,
   // before the window may handle input (a message box among it), on Cancel and on errors.
+  // When the write fails part-way, the output is cut back to WholeLinesEnd and the pending
+  // lines are dropped before the failure is thrown.
   void Flush();
 
   // Lines queued so far, written or pending.

@@ -20,7 +20,7 @@ bool IsPlainLocale() {
 NativeString DateTimeText(std::int64_t modified) {
   const std::time_t seconds = static_cast<std::time_t>(modified);
   std::tm local{};
-  if (localtime_r(&seconds, &local) == nullptr) return "?";
+  if (localtime_r(&seconds, &local) == nullptr) return NativeString(kUnknownDateText);
   const bool midnight = local.tm_hour == 0 && local.tm_min == 0 && local.tm_sec == 0;
   char buffer[256];
   std::size_t length = 0;

@@ -25,13 +25,29 @@ struct FolderItem {
   bool descend = true;
 };
 
+// What tells one folder from another however it was reached: device and inode on POSIX,
+// volume serial number and file ID on Windows. An unknown identity equals none.
+struct FolderIdentity {
+  bool known = false;
+  std::uint64_t volume = 0;
+  std::uint64_t fileLow = 0;
+  std::uint64_t fileHigh = 0;
+
+  friend bool operator==(const FolderIdentity& a, const FolderIdentity& b) {
+    return a.known && b.known && a.volume == b.volume && a.fileLow == b.fileLow &&
+           a.fileHigh == b.fileHigh;
+  }
+};
+
 // The entries of one folder: names packed in one buffer to keep a deep walk's memory small.
 struct FolderContents {
   NativeString names;
   std::vector<FolderItem> folders;
   std::vector<FolderItem> files;
+  FolderIdentity identity;  // of the folder read
 
   void Clear() {
+    identity = {};
     names.clear();
     folders.clear();
     files.clear();
@@ -62,15 +78,17 @@ NativeString FullPathKeepingTrailingSeparator(const NativeString& path);
 
 bool IsAbsolutePath(const NativeString& path);
 
-// One folder opened for listing. On POSIX it holds the folder's descriptor, and a subfolder
-// is opened relative to its parent's, so no path is rebuilt to reach it; on Windows the
-// enumeration needs the folder's full path. Movable, not copyable.
+// One folder opened for listing: opening it checks that it can be listed. On POSIX it holds
+// the folder's descriptor, and a subfolder is opened relative to its parent's and never
+// through a link, so no path is rebuilt to reach it and no path length limits the walk; on
+// Windows it holds a handle, and the enumeration uses the folder's full path. Movable, not
+// copyable.
 class OpenFolder {
  public:
   // The folder at `fullPath` (a FullFolderPath). Throws SystemError.
   explicit OpenFolder(const NativeString& fullPath);
   // The subfolder `name` of `parent`; `fullPath` is its full path, named in errors. Throws
-  // SystemError.
+  // SystemError, also when `name` is (now) a link.
   OpenFolder(const OpenFolder& parent, NativeStringView name, const NativeString& fullPath);
   ~OpenFolder();
   OpenFolder(OpenFolder&& other) noexcept;
@@ -78,15 +96,22 @@ class OpenFolder {
   OpenFolder(const OpenFolder&) = delete;
   OpenFolder& operator=(const OpenFolder&) = delete;
 
-  // Reads the folder's entries ("." and ".." excluded) into `out`, folders and files each in
-  // NameOrderLess order. Throws SystemError naming the folder or the entry that failed.
+  // Reads the folder's identity and entries ("." and ".." excluded) into `out`, folders and
+  // files each in NameOrderLess order. Throws SystemError naming the folder or the entry that
+  // failed.
   void Read(const ReadRequest& request, FolderContents& out) const;
+
+  // The identities of the folders that hold this one, up to the root of the file system; one
+  // that cannot be opened is left out.
+  std::vector<FolderIdentity> EnclosingIdentities() const;
 
   const NativeString& Path() const { return path_; }
 
  private:
   NativeString path_;
-#ifndef _WIN32
+#ifdef _WIN32
+  void* handle_ = nullptr;  // INVALID_HANDLE_VALUE or null when moved from
+#else
   int fd_ = -1;
 #endif
 };

@@ -28,6 +28,11 @@ bool IsDotOrDotDot(const char* name) {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
+FolderIdentity IdentityOf(const struct stat& info) {
+  return FolderIdentity{true, static_cast<std::uint64_t>(info.st_dev),
+                        static_cast<std::uint64_t>(info.st_ino), 0};
+}
+
 void AddItem(FolderContents& out, std::vector<FolderItem>& list, const char* name,
              std::size_t length, const FileFacts& facts, bool descend) {
   FolderItem item;
@@ -86,7 +91,8 @@ OpenFolder::OpenFolder(const NativeString& fullPath) : path_(fullPath) {
 OpenFolder::OpenFolder(const OpenFolder& parent, NativeStringView name,
                        const NativeString& fullPath)
     : path_(fullPath) {
-  fd_ = openat(parent.fd_, NativeString(name).c_str(), kFolderFlags);
+  // O_NOFOLLOW: a folder swapped for a link since its parent was read is not followed.
+  fd_ = openat(parent.fd_, NativeString(name).c_str(), kFolderFlags | O_NOFOLLOW);
   if (fd_ < 0) ThrowSystemError(errno, fullPath);
 }
 
@@ -106,8 +112,31 @@ OpenFolder& OpenFolder::operator=(OpenFolder&& other) noexcept {
   return *this;
 }
 
+std::vector<FolderIdentity> OpenFolder::EnclosingIdentities() const {
+  std::vector<FolderIdentity> identities;
+  struct stat info;
+  if (fstat(fd_, &info) != 0) return identities;
+  FolderIdentity current = IdentityOf(info);
+  int fd = fd_;
+  for (;;) {
+    const int parent = openat(fd, "..", kFolderFlags);
+    if (fd != fd_) close(fd);
+    fd = parent;
+    if (fd < 0 || fstat(fd, &info) != 0) break;
+    const FolderIdentity up = IdentityOf(info);
+    if (up == current) break;  // the root is its own parent
+    identities.push_back(up);
+    current = up;
+  }
+  if (fd >= 0 && fd != fd_) close(fd);
+  return identities;
+}
+
 void OpenFolder::Read(const ReadRequest& request, FolderContents& out) const {
   out.Clear();
+  struct stat self;
+  if (fstat(fd_, &self) != 0) ThrowSystemError(errno, path_);
+  out.identity = IdentityOf(self);
   // The stream gets its own descriptor: this one stays open for the subfolders.
   const int streamFd = openat(fd_, ".", kFolderFlags);
   if (streamFd < 0) ThrowSystemError(errno, path_);

@@ -1,6 +1,9 @@
 #include <windows.h>
 
+#include <cstring>
+#include <cwchar>
 #include <memory>
+#include <utility>
 
 #include "folder_reader.h"
 #include "system_error.h"
@@ -56,6 +59,35 @@ std::int64_t Size(DWORD high, DWORD low) {
   return static_cast<std::int64_t>((static_cast<std::uint64_t>(high) << 32) | low);
 }
 
+// A folder's handle; `access` FILE_LIST_DIRECTORY checks that it can be listed. Backup
+// semantics are what let CreateFile open a folder.
+HANDLE OpenFolderHandle(const NativeString& fullPath, DWORD access) {
+  return CreateFileW(ExtendedPath(fullPath).c_str(), access,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// Volume serial number and file ID: the 128-bit form where the file system gives it, else the
+// 64-bit one; unknown (equal to nothing) where neither is given.
+FolderIdentity IdentityOf(HANDLE handle) {
+  FolderIdentity identity;
+  FILE_ID_INFO id;
+  if (GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id)) {
+    identity.known = true;
+    identity.volume = id.VolumeSerialNumber;
+    std::memcpy(&identity.fileLow, id.FileId.Identifier, 8);
+    std::memcpy(&identity.fileHigh, id.FileId.Identifier + 8, 8);
+    return identity;
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileInformationByHandle(handle, &info)) {
+    identity.known = true;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.fileLow = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  }
+  return identity;
+}
+
 }  // namespace
 
 bool FolderExists(const NativeString& path) {
@@ -85,20 +117,52 @@ NativeString FullFolderPath(const NativeString& path) {
   return full;
 }
 
-OpenFolder::OpenFolder(const NativeString& fullPath) : path_(fullPath) {}
+OpenFolder::OpenFolder(const NativeString& fullPath) : path_(fullPath) {
+  handle_ = OpenFolderHandle(fullPath, FILE_LIST_DIRECTORY);
+  if (handle_ == INVALID_HANDLE_VALUE) ThrowSystemError(static_cast<long>(GetLastError()), path_);
+}
 
 OpenFolder::OpenFolder(const OpenFolder&, NativeStringView, const NativeString& fullPath)
-    : path_(fullPath) {}
+    : OpenFolder(fullPath) {}
 
-OpenFolder::~OpenFolder() = default;
-OpenFolder::OpenFolder(OpenFolder&& other) noexcept = default;
-OpenFolder& OpenFolder::operator=(OpenFolder&& other) noexcept = default;
+OpenFolder::~OpenFolder() {
+  if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+}
+
+OpenFolder::OpenFolder(OpenFolder&& other) noexcept
+    : path_(std::move(other.path_)), handle_(std::exchange(other.handle_, nullptr)) {}
+
+OpenFolder& OpenFolder::operator=(OpenFolder&& other) noexcept {
+  if (this != &other) {
+    if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    path_ = std::move(other.path_);
+    handle_ = std::exchange(other.handle_, nullptr);
+  }
+  return *this;
+}
+
+std::vector<FolderIdentity> OpenFolder::EnclosingIdentities() const {
+  std::vector<FolderIdentity> identities;
+  NativeString path = path_;
+  while (!IsRoot(path)) {
+    const auto separator = path.find_last_of(L'\\');
+    if (separator == NativeString::npos) break;
+    path.resize(separator);
+    if (path.size() == 2 && path[1] == L':') path += L'\\';  // "C:" is the current folder
+    const HANDLE handle = OpenFolderHandle(path, FILE_READ_ATTRIBUTES);
+    if (handle == INVALID_HANDLE_VALUE) continue;
+    identities.push_back(IdentityOf(handle));
+    CloseHandle(handle);
+  }
+  return identities;
+}
 
 // FindFirstFileExW returns the entries in the file system's own order: NTFS's (and Wine's) is
 // the order the POSIX reader sorts into.
 void OpenFolder::Read(const ReadRequest& request, FolderContents& out) const {
   const NativeString& path = path_;
   out.Clear();
+  out.identity = IdentityOf(handle_);
   NativeString pattern = ExtendedPath(path);
   if (pattern.back() != L'\\') pattern += L'\\';
   pattern += L'*';
@@ -124,7 +188,10 @@ void OpenFolder::Read(const ReadRequest& request, FolderContents& out) const {
       // would make the walk endless. Other reparse points (cloud placeholders) are folders.
       const bool surrogate = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
                              IsReparseTagNameSurrogate(data.dwReserved0);
-      item.descend = !surrogate;
+      // A Linux name holding '\\' (seen through Wine) is one entry, but no path can reach
+      // inside it: listed, not entered.
+      const bool unreachable = std::wcschr(data.cFileName, L'\\') != nullptr;
+      item.descend = !surrogate && !unreachable;
       out.names.append(data.cFileName, length);
       out.folders.push_back(item);
     } else {

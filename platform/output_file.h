@@ -1,5 +1,5 @@
 // The listing file: one handle for a whole run, emptied when opened. Readers may read it
-// while it grows.
+// while it grows; no other writer may write it (a second run on it fails to open it).
 #pragma once
 
 #include <cstdint>
@@ -12,13 +12,18 @@ namespace platform {
 
 class OutputFile {
  public:
-  // Opens the file for writing (creating it when missing) and empties it. Throws SystemError.
+  // Opens the file for writing (creating it when missing), takes it for this writer alone and
+  // empties it; a file another run is writing is left as it is. Throws SystemError.
   explicit OutputFile(const NativeString& path);
   // The process's standard output, written as it is (not emptied, not closed at the end).
   static OutputFile StandardOutput();
 
   // Writes all the bytes, in as many calls as the system needs. Throws SystemError.
   void Write(std::string_view bytes);
+
+  // Cuts the file back to its first `size` bytes, where the next write then goes; nothing for
+  // the standard output. Throws SystemError.
+  void CutTo(std::uint64_t size);
 
   // What messages call the output: its path, or "standard output".
   const NativeString& Name() const { return name_; }

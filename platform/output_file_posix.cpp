@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -25,9 +26,17 @@ OutputFile::OutputFile(int fd, NativeString name)
     : name_(std::move(name)), handle_(FromFd(fd), Closer{fd != STDOUT_FILENO}) {}
 
 OutputFile::OutputFile(const NativeString& path) : name_(path), handle_(nullptr, Closer{true}) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) ThrowSystemError(errno, path);
   handle_.reset(FromFd(fd));
+  // The lock comes before the file is emptied, so that a second run on it fails with the first
+  // run's lines intact.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EWOULDBLOCK)
+      throw SystemError(errno, "The file is being written by another run (" + path + ")");
+    ThrowSystemError(errno, path);
+  }
+  if (ftruncate(fd, 0) != 0) ThrowSystemError(errno, path);
 }
 
 OutputFile OutputFile::StandardOutput() { return OutputFile(STDOUT_FILENO, "standard output"); }
@@ -42,6 +51,14 @@ void OutputFile::Write(std::string_view bytes) {
     }
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
+}
+
+void OutputFile::CutTo(std::uint64_t size) {
+  if (!handle_.get_deleter().owned) return;
+  const int fd = ToFd(handle_.get());
+  if (ftruncate(fd, static_cast<off_t>(size)) != 0 ||
+      lseek(fd, static_cast<off_t>(size), SEEK_SET) < 0)
+    ThrowSystemError(errno, name_);
 }
 
 }  // namespace platform

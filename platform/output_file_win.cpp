@@ -14,10 +14,10 @@ OutputFile::OutputFile(void* handle, NativeString name)
 
 OutputFile::OutputFile(const NativeString& path) : name_(path), handle_(nullptr, Closer{true}) {
   // OPEN_ALWAYS and then cutting to zero keeps a hidden or system file's attributes, where
-  // CREATE_ALWAYS would refuse such a file.
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // CREATE_ALWAYS would refuse such a file. Without write sharing a second run on the file
+  // fails here, before anything is cut.
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) ThrowSystemError(static_cast<long>(GetLastError()), path);
   handle_.reset(file);
   if (!SetEndOfFile(file)) ThrowSystemError(static_cast<long>(GetLastError()), path);
@@ -38,6 +38,15 @@ void OutputFile::Write(std::string_view bytes) {
       ThrowSystemError(static_cast<long>(GetLastError()), name_);
     bytes.remove_prefix(written);
   }
+}
+
+void OutputFile::CutTo(std::uint64_t size) {
+  if (!handle_.get_deleter().owned) return;
+  LARGE_INTEGER position;
+  position.QuadPart = static_cast<LONGLONG>(size);
+  if (!SetFilePointerEx(handle_.get(), position, nullptr, FILE_BEGIN) ||
+      !SetEndOfFile(handle_.get()))
+    ThrowSystemError(static_cast<long>(GetLastError()), name_);
 }
 
 }  // namespace platform

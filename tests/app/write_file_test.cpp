@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "frm_main_fixture.h"
+#include "platform/output_file.h"
 
 using gui_test::Answer;
 using gui_test::BoxWatcher;
@@ -125,6 +126,33 @@ TEST_F(WriteFileTest, OutputThatCannotBeCreatedIsReportedAsError) {
   EXPECT_EQ(L"Error", seen[0].title);
   EXPECT_FALSE(seen[0].text.empty());
   EXPECT_EQ(gui_test::InformationIcon(), seen[0].icon);
+  ExpectIdle();
+}
+
+TEST_F(WriteFileTest, FailuresBeforeTheWalkLeaveThePreciousOutputAsItWas) {
+  TempTree tree;
+  tree.File("src/a/x.txt");
+  const std::wstring output = tree.Path("keep.txt");
+  testing_support::WriteFileBytes(output, "keep\r\n");
+  Load();
+  // "src\a\.." counts a level deeper than the folder it names: a negative indentation.
+  Fill(tree.Path("src/a") + L"\\..", output);
+  auto seen = WriteFile({Answer(IDOK)});
+  ASSERT_EQ(1u, seen.size());
+  EXPECT_EQ(L"Error", seen[0].title);
+  EXPECT_NE(std::wstring::npos, seen[0].text.find(L"negative indentation")) << seen[0].text;
+  EXPECT_EQ(std::vector<std::string>{"keep"}, ReadLines(output));
+  // Another run writing the output: refused, naming the file.
+  {
+    platform::OutputFile other(output);
+    other.Write("other run\r\n");
+    Fill(tree.Path("src"), output);
+    seen = WriteFile({Answer(IDOK)});
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(L"Error", seen[0].title);
+    EXPECT_NE(std::wstring::npos, seen[0].text.find(output)) << seen[0].text;
+  }
+  EXPECT_EQ(std::vector<std::string>{"other run"}, ReadLines(output));
   ExpectIdle();
 }
 

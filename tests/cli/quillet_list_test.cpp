@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "listing/app_options.h"
 #include "listing/folder_listing.h"
 #include "run_process.h"
@@ -99,6 +101,14 @@ TEST_F(QuilletList, UnwritableOutputAndWalkErrorsFail) {
   EXPECT_NE(result.err.find("negative indentation"), std::string::npos) << result.err;
 }
 
+TEST_F(QuilletList, MessagesShowControlCharactersEscaped) {
+  const ProcessResult result =
+      RunQuilletList({tree_.Path("no\x1b]0;retitled\x07"), tree_.Path("keep.txt")});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("no^[]0;retitled^G"), std::string::npos) << result.err;
+  EXPECT_EQ(result.err.find_first_of("\x1b\x07"), std::string::npos);
+}
+
 TEST_F(QuilletList, BadArgumentsShowUsageAndHelpPrintsIt) {
   ProcessResult result = RunQuilletList({N("--type"), N("9"), N("a"), N("b")});
   EXPECT_EQ(result.exitCode, 2);
@@ -135,6 +145,21 @@ TEST_F(QuilletList, TerminalShowsProgressAndClearsItAtTheEnd) {
   EXPECT_EQ(result.err.back(), '\r');
   ASSERT_GE(result.err.size(), 81u);
   EXPECT_EQ(result.err.substr(result.err.size() - 81), "\r" + std::string(79, ' ') + "\r");
+}
+
+TEST_F(QuilletList, ProgressEscapesControlsAndCutsOnACharacterBoundary) {
+  std::string name = "\x1b]0;retitled\x07";
+  for (int i = 0; i < 50; ++i) name += "\xc3\xa9";  // U+00E9, two bytes each
+  tree_.File(name + "/f", "");
+  for (const std::string tail : {"", "x"}) {  // shifts the cut by one byte
+    tree_.Folder(name + tail);
+    const ProcessResult result = RunQuilletListOnTerminal({tree_.Path(name + tail), N("-")});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.err.find_first_of("\x1b\x07"), std::string::npos) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\xc3'),
+              std::count(result.err.begin(), result.err.end(), '\xa9'))
+        << "a character cut in two";
+  }
 }
 
 TEST_F(QuilletList, NoProgressWhenStandardErrorIsAFile) {
