@@ -125,6 +125,7 @@ void OpenFolder::Read(const ReadRequest& request, FolderContents& out) const {
       const bool surrogate = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
                              IsReparseTagNameSurrogate(data.dwReserved0);
       item.descend = !surrogate;
+      item.facts.modified = Ticks(data.ftLastWriteTime);
       out.names.append(data.cFileName, length);
       out.folders.push_back(item);
     } else {

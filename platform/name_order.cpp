@@ -5,9 +5,6 @@
 
 namespace platform {
 
-namespace {
-
-// The upper-case form of one UTF-16 code unit, for the letters NameOrderLess covers.
 char16_t UpperUnit(char16_t unit) {
   if (unit < 0x80) return unit >= u'a' && unit <= u'z' ? unit - 0x20 : unit;
   if (unit >= 0xE0 && unit <= 0xFE && unit != 0xF7) return unit - 0x20;     // Latin-1
@@ -19,6 +16,8 @@ char16_t UpperUnit(char16_t unit) {
   if (unit >= 0x450 && unit <= 0x45F) return unit - 0x50;
   return unit;
 }
+
+namespace {
 
 // Walks a name as UTF-16 code units: the units themselves on Windows, decoded from UTF-8 on
 // POSIX. A byte that is not part of valid UTF-8 stands for the unit 0xDC00 + byte, as a lone
