@@ -4,7 +4,7 @@
 Lists a small tree with --format csv (to standard output) and --format json (to a file) and
 reads both back with Python's own csv and json parsers. Names hold a comma and a quote
 (natively; Windows names cannot hold a quote) and, natively, a backslash and a tab, which
-JSON must escape. With WINE_RUN the tool is the Windows build, run under Wine.
+JSON must escape. The text format with --encoding utf-8 is read back too. With WINE_RUN the tool is the Windows build, run under Wine.
 """
 import csv
 import datetime
@@ -18,7 +18,7 @@ import tempfile
 tool = sys.argv[1]
 wine_run = sys.argv[2] if len(sys.argv) > 2 else None
 odd = 'a, "b".txt' if not wine_run else "a, b's.txt"
-odd_folder = "c\\d\te" if not wine_run else "c d"
+odd_folder = ("c\\d\te" if not wine_run else "c d") + " \u0436"  # not in Western ANSI
 
 
 def tool_path(path):
@@ -79,4 +79,9 @@ with tempfile.TemporaryDirectory(prefix="quillet-formats.") as work:
     expect(top["name"] == "top.txt" and top["size"] == 0 and "children" not in top,
            f"JSON top file: {top}")
     datetime.datetime.fromisoformat(top["modified"])
+
+    # The text format in UTF-8 keeps the letter that the ANSI code page lacks.
+    text = run("--encoding", "utf-8", tool_path(src), "-")
+    expect(text.startswith(b"\xef\xbb\xbf"), "UTF-8 text begins with a byte-order mark")
+    expect(" \u0436\r\n" in text[3:].decode("utf-8"), f"UTF-8 text: {text!r}")
 print("CSV and JSON parsed")
