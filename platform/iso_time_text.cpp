@@ -17,30 +17,44 @@ void AppendDigits(int value, int width, std::string& out) {
   while (count > 0) out += digits[--count];
 }
 
-}  // namespace
-
-void AppendIsoTimeFields(int year, int month, int day, int hour, int minute, int second,
-                         int offsetMinutes, std::string& out) {
-  if (year < 0) {
+void AppendFields(TimeFields f, std::string& out) {
+  if (f.year < 0) {
     out += '-';
-    year = -year;
+    f.year = -f.year;
   }
-  AppendDigits(year, 4, out);
+  AppendDigits(f.year, 4, out);
   out += '-';
-  AppendDigits(month, 2, out);
+  AppendDigits(f.month, 2, out);
   out += '-';
-  AppendDigits(day, 2, out);
+  AppendDigits(f.day, 2, out);
   out += 'T';
-  AppendDigits(hour, 2, out);
+  AppendDigits(f.hour, 2, out);
   out += ':';
-  AppendDigits(minute, 2, out);
+  AppendDigits(f.minute, 2, out);
   out += ':';
-  AppendDigits(second, 2, out);
-  out += offsetMinutes < 0 ? '-' : '+';
-  const int offset = std::abs(offsetMinutes);
+  AppendDigits(f.second, 2, out);
+  out += f.offsetMinutes < 0 ? '-' : '+';
+  const int offset = std::abs(f.offsetMinutes);
   AppendDigits(offset / 60, 2, out);
   out += ':';
   AppendDigits(offset % 60, 2, out);
+}
+
+}  // namespace
+
+void AppendIsoTime(std::int64_t modified, std::string& out) {
+  // The files of a tree share few distinct times, and the conversion to local time is the
+  // costly part: the last one is kept.
+  static thread_local std::int64_t lastTime = 0;
+  static thread_local std::string lastText;
+  if (lastText.empty() || modified != lastTime) {
+    TimeFields fields;
+    if (!LocalTimeFields(modified, fields)) fields = TimeFields{};
+    lastText.clear();
+    AppendFields(fields, lastText);
+    lastTime = modified;
+  }
+  out += lastText;
 }
 
 }  // namespace platform

@@ -4,28 +4,23 @@
 
 namespace platform {
 
-void AppendIsoTime(std::int64_t modified, std::string& out) {
-  // Files of one tree share few distinct times; the last conversion is kept, as localtime_r
-  // is the costly part.
-  static thread_local std::int64_t lastTime = -1;
-  static thread_local std::string lastText;
-  if (modified == lastTime && !lastText.empty()) {
-    out += lastText;
-    return;
-  }
+bool LocalTimeFields(std::int64_t modified, TimeFields& fields) {
   const std::time_t seconds = static_cast<std::time_t>(modified);
-  std::tm fields{};
+  std::tm t{};
   long offsetSeconds = 0;
-  if (localtime_r(&seconds, &fields) != nullptr) {
-    offsetSeconds = fields.tm_gmtoff;
-  } else if (gmtime_r(&seconds, &fields) == nullptr) {
-    fields = std::tm{};
+  if (localtime_r(&seconds, &t) != nullptr) {
+    offsetSeconds = t.tm_gmtoff;
+  } else if (gmtime_r(&seconds, &t) == nullptr) {
+    return false;
   }
-  lastText.clear();
-  AppendIsoTimeFields(fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_hour,
-                      fields.tm_min, fields.tm_sec, static_cast<int>(offsetSeconds / 60), lastText);
-  lastTime = modified;
-  out += lastText;
+  fields = TimeFields{t.tm_year + 1900,
+                      t.tm_mon + 1,
+                      t.tm_mday,
+                      t.tm_hour,
+                      t.tm_min,
+                      t.tm_sec,
+                      static_cast<int>(offsetSeconds / 60)};
+  return true;
 }
 
 }  // namespace platform
