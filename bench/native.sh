@@ -9,6 +9,8 @@
 #   QUILLET_BENCH_RUNS     timed runs per command (default 10)
 #   QUILLET_BENCH_WIDE     folders and files per folder of the wide tree (default "400 250")
 #   QUILLET_LIST           a quillet-list binary to use instead of building one
+#   QUILLET_LIST_BEFORE    an earlier quillet-list binary: its default text run is timed
+#                          against this one's (the cost of unused filters and formats)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bench_dir=${QUILLET_BENCH_DIR:-/tmp/quillet-bench}
@@ -17,7 +19,7 @@ large=${QUILLET_BENCH_LARGE:-1000000}
 runs=${QUILLET_BENCH_RUNS:-10}
 read -r wide_folders wide_files <<< "${QUILLET_BENCH_WIDE:-400 250}"
 
-bash "$root/tools/install-packages.sh" hyperfine tree jq time
+bash "$root/tools/install-packages.sh" hyperfine tree jq time valgrind
 
 if [ -n "${QUILLET_LIST:-}" ]; then
   bin=$QUILLET_LIST
@@ -74,6 +76,21 @@ hyperfine --style basic --warmup 3 --runs "$runs" --export-json "$out/details.js
   -n find "find $t -printf '%d %f %s %t\n' > '$out/find-details.txt'" \
   -n tree "tree -U -a -n -s -D -o '$out/tree-details.txt' $t"
 
+# The output formats on the same tree: CSV and JSON carry each entry's size and date, so the
+# text format with --size --date is the like-for-like reference; the plain text run is shown
+# too. With QUILLET_LIST_BEFORE the first row is the earlier binary's default run.
+format_runs=()
+if [ -n "${QUILLET_LIST_BEFORE:-}" ]; then
+  format_runs+=(-n text-before "'$QUILLET_LIST_BEFORE' $t '$out/before-names.txt'")
+fi
+hyperfine --style basic --warmup 3 --runs "$runs" --export-json "$out/formats.json" \
+  "${format_runs[@]}" \
+  -n text "$q $t '$out/quillet-text.txt'" \
+  -n text-details "$q --size --date $t '$out/quillet-text-details.txt'" \
+  -n csv "$q --format csv $t '$out/quillet.csv'" \
+  -n json "$q --format json $t '$out/quillet.json'" \
+  -n excluded "$q --exclude '*.none' --include '*' $t '$out/quillet-filtered.txt'"
+
 # The same work was done: one line per entry (find adds the root, tree a header and a total).
 echo
 echo "Lines written:"
@@ -99,6 +116,7 @@ fi
 compare "quillet-list --type 2 vs find and tree, $entries entries" "$out/names.json"
 compare "quillet-list --type 2 vs find, wide tree ($wide_folders folders of $wide_files files)" "$out/wide.json"
 compare "quillet-list --type 2 --size --date vs find and tree, $entries entries" "$out/details.json"
+compare "quillet-list formats, $entries entries" "$out/formats.json"
 echo
 echo "== Peak resident memory of quillet-list --type 2 --size --date"
 echo "  $entries entries: $small_kib KiB"
@@ -120,6 +138,22 @@ verdict "names: quillet-list / find" "$(ratio "$out/names.json" find)" 1.3 "<="
 verdict "names, wide tree: quillet-list / find" "$(ratio "$out/wide.json" find)" 1.3 "<="
 verdict "size+date: quillet-list / tree" "$(ratio "$out/details.json" tree)" 1 "<"
 verdict "size+date: quillet-list / find" "$(ratio "$out/details.json" find)" 0.6 "<="
+# mean_of JSON NAME: a command's mean time.
+mean_of() { jq -r --arg n "$2" '.results[] | select(.command == $n) | .mean' "$1"; }
+over() { awk -v a="$(mean_of "$out/formats.json" "$1")" -v b="$(mean_of "$out/formats.json" "$2")" 'BEGIN { print a / b }'; }
+verdict "csv / text --size --date" "$(over csv text-details)" 1.5 "<="
+verdict "json / text --size --date" "$(over json text-details)" 1.5 "<="
+if [ -n "${QUILLET_LIST_BEFORE:-}" ]; then
+  verdict "default text / before" "$(over text text-before)" 1.02 "<="
+  # Wall time on a shared machine varies by more than 2%; the instructions the program itself
+  # executes do not.
+  instructions() {
+    valgrind --tool=callgrind --callgrind-out-file=/dev/null "$1" "$tree_dir" "$out/counted.txt" 2>&1 |
+      awk '/Collected/ { print $NF }'
+  }
+  verdict "default text / before, instructions" \
+    "$(awk -v a="$(instructions "$bin")" -v b="$(instructions "$QUILLET_LIST_BEFORE")" 'BEGIN { print a / b }')" 1.02 "<="
+fi
 if [ -n "$large_kib" ]; then
   verdict "memory: $large / $entries entries" "$(awk -v a="$large_kib" -v b="$small_kib" 'BEGIN { print a / b }')" 1.2 "<="
 fi

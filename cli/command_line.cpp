@@ -6,7 +6,8 @@
 
 const char kUsageText[] =
     "Usage: quillet-list [--type N] [--style N] [--size] [--date] [--spaces N] [--width N]\n"
-    "                    SOURCE OUTPUT\n"
+    "                    [--exclude GLOB]... [--include GLOB]... [--max-depth N]\n"
+    "                    [--format text|csv|json] [--encoding ansi|utf-8] SOURCE OUTPUT\n"
     "\n"
     "Writes an indented listing of the folder SOURCE into the text file OUTPUT, which is\n"
     "emptied first. An OUTPUT of - writes the listing to standard output.\n"
@@ -19,6 +20,25 @@ const char kUsageText[] =
     "  --date      print each file's date and time\n"
     "  --spaces N  spaces between a file name and its size or date in style 1 (default 10)\n"
     "  --width N   line width for style 2 (default 80)\n"
+    "\n"
+    "  --exclude GLOB  leave out files and folders whose name matches GLOB; a folder left\n"
+    "                  out is not entered either (may be given more than once)\n"
+    "  --include GLOB  list only the files whose name matches GLOB; folders are listed as\n"
+    "                  --type says (may be given more than once)\n"
+    "  --max-depth N   list N levels below SOURCE at most (1: SOURCE's own entries)\n"
+    "\n"
+    "                  GLOB is a name with * for any run of characters and ? for one\n"
+    "                  character, matched case-insensitively on Windows and\n"
+    "                  case-sensitively elsewhere. Quote it so the shell leaves it alone.\n"
+    "\n"
+    "  --format F      text: the indented listing (default); csv: one row per entry with\n"
+    "                  a header (path, name, level, kind, size, modified), UTF-8 with a\n"
+    "                  byte-order mark; json: one nested tree of name, kind, size,\n"
+    "                  modified and children, UTF-8. Times are local with their UTC offset.\n"
+    "  --encoding E    for the text format: ansi, the system's code page on Windows\n"
+    "                  (default), or utf-8, written with a byte-order mark. Elsewhere names\n"
+    "                  are written as the bytes they are stored as.\n"
+    "\n"
     "  --help      show this text\n"
     "  --version   show the program's version\n";
 
@@ -47,6 +67,7 @@ ParsedCommand ParseListingCommand(const std::vector<NativeString>& arguments) {
   ListingCommand command;
   std::vector<NativeString> paths;
   bool optionsEnded = false;
+  bool encodingGiven = false;
 
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     NativeString argument = arguments[i];
@@ -99,6 +120,37 @@ ParsedCommand ParseListingCommand(const std::vector<NativeString>& arguments) {
       ok = integer(command.spaces, 0, 32767);
     } else if (name == "--width") {
       ok = integer(command.width, -32768, 32767);
+    } else if (name == "--exclude" || name == "--include") {
+      const auto glob = takeValue();
+      if (!glob || glob->empty()) {
+        parsed.problem = name + " needs a name pattern";
+        return parsed;
+      }
+      (name == "--exclude" ? command.exclude : command.include).push_back(*glob);
+    } else if (name == "--max-depth") {
+      ok = integer(command.maxDepth, 1, 32767);
+    } else if (name == "--format") {
+      const auto text = takeValue();
+      const std::string format = text ? platform::ToUtf8(*text) : std::string();
+      if (format == "text") {
+        command.format = ListingFormat::kText;
+      } else if (format == "csv") {
+        command.format = ListingFormat::kCsv;
+      } else if (format == "json") {
+        command.format = ListingFormat::kJson;
+      } else {
+        parsed.problem = "--format needs text, csv or json";
+        return parsed;
+      }
+    } else if (name == "--encoding") {
+      const auto text = takeValue();
+      const std::string encoding = text ? platform::ToUtf8(*text) : std::string();
+      if (encoding != "ansi" && encoding != "utf-8") {
+        parsed.problem = "--encoding needs ansi or utf-8";
+        return parsed;
+      }
+      command.utf8 = encoding == "utf-8";
+      encodingGiven = true;
     } else {
       parsed.problem = "unknown option " + name;
       ok = false;
@@ -107,6 +159,10 @@ ParsedCommand ParseListingCommand(const std::vector<NativeString>& arguments) {
   }
   if (command.help || command.version) {
     parsed.command = command;
+    return parsed;
+  }
+  if (encodingGiven && command.format != ListingFormat::kText) {
+    parsed.problem = "--encoding is for the text format only (csv and json are UTF-8)";
     return parsed;
   }
   if (paths.size() != 2) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "listing/record_writer.h"
 #include "platform/native_text.h"
 
 struct ListingCommand {
@@ -14,6 +15,11 @@ struct ListingCommand {
   bool printDate = false;
   std::int16_t spaces = 10;
   std::int16_t width = 80;
+  std::vector<NativeString> exclude;
+  std::vector<NativeString> include;
+  std::int32_t maxDepth = 0;  // 0: no limit
+  ListingFormat format = ListingFormat::kText;
+  bool utf8 = false;  // --encoding utf-8
   NativeString source;
   NativeString output;
   bool help = false;

@@ -57,6 +57,11 @@ int Run(const std::vector<NativeString>& arguments) {
   settings.options.PrintDateTime = command.printDate;
   settings.options.NoSpacesSeperate = command.spaces;
   settings.options.MaxWidth = command.width;
+  settings.filter.exclude = command.exclude;
+  settings.filter.include = command.include;
+  settings.filter.maxDepth = command.maxDepth;
+  settings.format = command.format;
+  settings.textUtf8 = command.utf8;
   if (StandardErrorIsTerminal()) settings.hooks.progress = ShowProgress;
 
   try {

@@ -14,11 +14,15 @@ namespace {
 // How often, in lines, the progress hook hears of a folder with many files.
 constexpr std::uint64_t kProgressLineInterval = 4096;
 
-platform::ReadRequest RequestFor(std::int32_t listType, const OptionsRecord& options) {
+platform::ReadRequest RequestFor(const ListingSettings& settings) {
+  const std::int32_t listType = settings.listType;
+  const bool records = settings.format != ListingFormat::kText;
   platform::ReadRequest request;
   request.folders = listType != kListFilesOnly;
   request.files = listType == kListFilesOnly || listType == kListFilesAndFolders;
-  request.fileFacts = request.files && (options.PrintFileSize || options.PrintDateTime);
+  request.fileFacts = request.files &&
+                      (records || settings.options.PrintFileSize || settings.options.PrintDateTime);
+  request.folderFacts = request.folders && records;
   return request;
 }
 
@@ -49,11 +53,12 @@ int FirstLevelIndent(const NativeString& root) {
 class ListingRun::Walk {
  public:
   Walk(const ListingSettings& settings, int firstLevelIndent, ListingSink& sink,
-       platform::OpenFolder root)
+       RecordWriter* records, platform::OpenFolder root)
       : settings_(settings),
         hooks_(settings.hooks),
         sink_(sink),
-        request_(RequestFor(settings.listType, settings.options)) {
+        records_(records),
+        request_(RequestFor(settings)) {
     layout_.options = settings.options;
     layout_.firstLevelIndent = firstLevelIndent;
     path_ = root.Path();
@@ -67,13 +72,13 @@ class ListingRun::Walk {
       case kListFilesOnly:
         for (const auto& file : top.contents.files) {
           if (YieldCancelled()) return false;
-          Write(top, file, EntryKind::kFile);
+          Write(top, file, EntryKind::kFile, false);
         }
         return true;
       case kListFirstLevelFolders:
         for (const auto& folder : top.contents.folders) {
           if (YieldCancelled()) return false;
-          Write(top, folder, EntryKind::kFolder);
+          Write(top, folder, EntryKind::kFolder, false);
         }
         return true;
       default:
@@ -95,7 +100,7 @@ class ListingRun::Walk {
       if (level.next < level.contents.folders.size()) {
         const platform::FolderItem item = level.contents.folders[level.next++];
         if (YieldCancelled()) return false;
-        Write(level, item, EntryKind::kFolder);
+        Write(level, item, EntryKind::kFolder, item.descend);
         if (item.descend) {
           const NativeStringView name = level.contents.Name(item);
           AppendToPath(name);
@@ -109,8 +114,9 @@ class ListingRun::Walk {
         continue;
       }
       if (settings_.listType == kListFilesAndFolders) {
-        for (const auto& file : level.contents.files) Write(level, file, EntryKind::kFile);
+        for (const auto& file : level.contents.files) Write(level, file, EntryKind::kFile, false);
       }
+      if (records_ && depth_ > 0) records_->EndFolder();
       // The folder is finished: its lines go out together.
       sink_.Flush();
       level.folder.reset();
@@ -138,6 +144,8 @@ class ListingRun::Walk {
       level.contents.Clear();
       return false;
     }
+    if (settings_.filter.Active())
+      settings_.filter.Apply(static_cast<int>(depth_) + 1, level.contents);
     level.folder.emplace(std::move(folder));
     if (hooks_.progress) hooks_.progress(sink_.Lines(), path_);
     return true;
@@ -154,16 +162,21 @@ class ListingRun::Walk {
     path_ += name;
   }
 
-  void Write(const Level& level, const platform::FolderItem& item, EntryKind kind) {
+  // `entered`: the walk goes into this folder next.
+  void Write(const Level& level, const platform::FolderItem& item, EntryKind kind, bool entered) {
     ListingEntry entry;
     entry.name = level.contents.Name(item);
     entry.level = static_cast<int>(depth_) + 1;
     entry.kind = kind;
     entry.facts = item.facts;
-    lines_.clear();
-    WriteEntryLines(entry, layout_, lines_);
     const std::uint64_t before = sink_.Lines();
-    sink_.Add(lines_);
+    if (records_) {
+      records_->Entry(entry, path_, entered);
+    } else {
+      lines_.clear();
+      WriteEntryLines(entry, layout_, lines_);
+      sink_.Add(lines_);
+    }
     if (hooks_.progress && before / kProgressLineInterval != sink_.Lines() / kProgressLineInterval)
       hooks_.progress(sink_.Lines(), path_);
   }
@@ -180,6 +193,7 @@ class ListingRun::Walk {
   const ListingSettings& settings_;
   const ListingHooks& hooks_;
   ListingSink& sink_;
+  RecordWriter* records_;  // the structured format's writer, or nothing for text
   platform::ReadRequest request_;
   EntryLayout layout_;
   NativeString path_;
@@ -200,12 +214,21 @@ bool ListingRun::WriteFolderListing() {
   const bool listed = s.listType >= kListFoldersOnly && s.listType <= kListFirstLevelFolders;
   std::optional<platform::OpenFolder> root;
   if (listed) root.emplace(platform::FullFolderPath(s.source));
-  sink_.emplace(s.toStandardOutput ? platform::OutputFile::StandardOutput()
-                                   : platform::OutputFile(s.output));
-  if (!listed) return true;
+  sink_.emplace(
+      s.toStandardOutput ? platform::OutputFile::StandardOutput() : platform::OutputFile(s.output),
+      s.textUtf8);
+  records_ = MakeRecordWriter(s.format, *sink_);
+  if (s.format == ListingFormat::kText && s.textUtf8) sink_->AddBytes(kUtf8ByteOrderMark, 0);
+  if (records_) records_->Begin(platform::FullFolderPath(s.source));
+  if (!listed) {
+    if (records_) records_->End();
+    sink_->Flush();
+    return true;
+  }
   try {
-    Walk walk(s, firstLevelIndent, *sink_, std::move(*root));
+    Walk walk(s, firstLevelIndent, *sink_, records_.get(), std::move(*root));
     const bool finished = walk.Run();
+    if (records_) records_->End();
     sink_->Flush();
     return finished;
   } catch (...) {

@@ -7,9 +7,11 @@
 #include <optional>
 
 #include "app_options.h"
+#include "entry_filter.h"
 #include "entry_layout.h"
 #include "listing_sink.h"
 #include "platform/native_text.h"
+#include "record_writer.h"
 
 enum ListType : std::int32_t {
   kListFoldersOnly = 0,
@@ -41,6 +43,9 @@ struct ListingSettings {
   std::int32_t listType = kListFilesAndFolders;
   OptionsRecord options;  // the layout options, as they were when the run was built
   ListingHooks hooks;
+  EntryFilter filter;  // which entries are listed and entered; lets all through by default
+  ListingFormat format = ListingFormat::kText;
+  bool textUtf8 = false;  // the text format in UTF-8 with a byte-order mark
 };
 
 // Depth of a path: the number of separators in it minus one, or 0 when it has none.
@@ -73,4 +78,5 @@ class ListingRun {
 
   ListingSettings settings_;
   std::optional<ListingSink> sink_;
+  std::unique_ptr<RecordWriter> records_;
 };

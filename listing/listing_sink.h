@@ -12,11 +12,18 @@ class ListingSink {
   // Lines are written once this many bytes are pending, even within a folder.
   static constexpr std::size_t kFlushBytes = 64 * 1024;
 
-  explicit ListingSink(platform::OutputFile output) : output_(std::move(output)) {}
+  // `utf8`: the text lines are written as UTF-8 instead of the listing file's 8-bit form
+  // (the same bytes on POSIX, where names are written as they are).
+  explicit ListingSink(platform::OutputFile output, bool utf8 = false)
+      : output_(std::move(output)), utf8_(utf8) {}
 
-  // Queues whole lines (each ending in CR LF), in the listing file's 8-bit form, and writes
-  // the queue once kFlushBytes are pending. Throws platform::SystemError.
+  // Queues whole lines (each ending in CR LF), in the listing file's 8-bit form or as UTF-8,
+  // and writes the queue once kFlushBytes are pending. Throws platform::SystemError.
   void Add(NativeStringView lines);
+
+  // Queues bytes already in their output form that end `lines` whole lines (0 for a
+  // preamble such as a byte-order mark).
+  void AddBytes(std::string_view bytes, std::uint64_t lines);
 
   // Writes every pending line with one call. The run calls it at the end of each folder,
   // before the window may handle input (a message box among it), on Cancel and on errors.
@@ -33,6 +40,7 @@ class ListingSink {
 
  private:
   platform::OutputFile output_;
+  bool utf8_ = false;
   std::string pending_;
   std::uint64_t lines_ = 0;
   std::uint64_t written_ = 0;

@@ -60,7 +60,8 @@ struct FolderContents {
 struct ReadRequest {
   bool folders = true;
   bool files = true;
-  bool fileFacts = false;  // size and date of files
+  bool fileFacts = false;    // size and date of files
+  bool folderFacts = false;  // date of folders (Windows reports it always)
 };
 
 // True when `path` names an existing folder.

@@ -181,7 +181,13 @@ void OpenFolder::Read(const ReadRequest& request, FolderContents& out) const {
     }
     const std::size_t length = std::char_traits<char>::length(name);
     if (type == DT_DIR) {
-      if (request.folders) AddItem(out, out.folders, name, length, {}, !link);
+      if (!request.folders) continue;
+      FileFacts facts;
+      if (request.folderFacts) {
+        if (!haveInfo && fstatat(fd_, name, &info, 0) != 0) fail(errno, name);
+        facts.modified = FactsOf(info).modified;
+      }
+      AddItem(out, out.folders, name, length, facts, !link);
       continue;
     }
     if (!request.files) continue;

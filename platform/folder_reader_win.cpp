@@ -192,6 +192,7 @@ void OpenFolder::Read(const ReadRequest& request, FolderContents& out) const {
       // inside it: listed, not entered.
       const bool unreachable = std::wcschr(data.cFileName, L'\\') != nullptr;
       item.descend = !surrogate && !unreachable;
+      item.facts.modified = Ticks(data.ftLastWriteTime);
       out.names.append(data.cFileName, length);
       out.folders.push_back(item);
     } else {

@@ -5,9 +5,6 @@
 
 namespace platform {
 
-namespace {
-
-// The upper-case form of one UTF-16 code unit, for the letters NameOrderLess covers.
 char16_t UpperUnit(char16_t unit) {
   if (unit < 0x80) return unit >= u'a' && unit <= u'z' ? unit - 0x20 : unit;
   if (unit >= 0xE0 && unit <= 0xFE && unit != 0xF7) return unit - 0x20;     // Latin-1
@@ -19,6 +16,8 @@ char16_t UpperUnit(char16_t unit) {
   if (unit >= 0x450 && unit <= 0x45F) return unit - 0x50;
   return unit;
 }
+
+namespace {
 
 // Walks a name as UTF-16 code units: the units themselves on Windows, decoded from UTF-8 on
 // POSIX. A byte that is not part of valid UTF-8 stands for the unit 0xDC00 + byte, as a lone
@@ -44,22 +43,14 @@ class Units {
       unit = lead;
       return true;
     }
-    const int length = lead >= 0xF0 && lead < 0xF5 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    std::uint32_t code = length == 4 ? lead & 0x07u : length == 3 ? lead & 0x0Fu : lead & 0x1Fu;
-    bool valid = length != 0 && at_ + static_cast<std::size_t>(length) <= text_.size();
-    for (int i = 1; valid && i < length; ++i) {
-      const auto next = static_cast<unsigned char>(text_[at_ + static_cast<std::size_t>(i)]);
-      valid = (next & 0xC0) == 0x80;
-      code = (code << 6) | (next & 0x3Fu);
-    }
-    valid = valid && !(length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) &&
-            !(length == 4 && (code < 0x10000 || code > 0x10FFFF));
-    if (!valid) {
-      ++at_;
+    std::uint32_t code = 0;
+    const std::size_t length = DecodeUtf8(text_, at_, code);
+    if (length == 0) {
       unit = static_cast<char16_t>(0xDC00 + lead);
+      ++at_;
       return true;
     }
-    at_ += static_cast<std::size_t>(length);
+    at_ += length;
     if (code >= 0x10000) {
       code -= 0x10000;
       unit = static_cast<char16_t>(0xD800 + (code >> 10));

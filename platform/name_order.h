@@ -13,4 +13,8 @@ namespace platform {
 // order is total.
 bool NameOrderLess(NativeStringView left, NativeStringView right);
 
+// The upper-case form of one UTF-16 code unit, for the letters NameOrderLess covers; Windows
+// compares names case-insensitively through it.
+char16_t UpperUnit(char16_t unit);
+
 }  // namespace platform

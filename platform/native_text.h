@@ -38,6 +38,12 @@ inline NativeString DecimalText(std::int64_t value) {
 #endif
 }
 
+#ifndef _WIN32
+// Decodes the UTF-8 sequence at `at` into `code`; returns its length in bytes, or 0 when the
+// byte there does not start a valid sequence (overlong forms and surrogates are invalid).
+std::size_t DecodeUtf8(std::string_view text, std::size_t at, std::uint32_t& code);
+#endif
+
 // Number of characters in a text, as the listing layout counts widths: UTF-16 units on
 // Windows, code points of UTF-8 on POSIX.
 std::size_t TextLength(NativeStringView text);

@@ -40,6 +40,17 @@ TEST(CommandLine, EveryOptionInBothForms) {
   EXPECT_EQ(parsed.command->width, -4);
 }
 
+TEST(CommandLine, FiltersRepeatAndFormatsAreNamed) {
+  const auto parsed = Parse({"--exclude", "a*", "--exclude=b?", "--include", "*.txt", "--max-depth",
+                             "2", "--format", "json", "src", "-"});
+  ASSERT_TRUE(parsed.command) << parsed.problem;
+  EXPECT_EQ(parsed.command->exclude, (std::vector<NativeString>{N("a*"), N("b?")}));
+  EXPECT_EQ(parsed.command->include, std::vector<NativeString>{N("*.txt")});
+  EXPECT_EQ(parsed.command->maxDepth, 2);
+  EXPECT_EQ(parsed.command->format, ListingFormat::kJson);
+  EXPECT_TRUE(Parse({"--encoding", "utf-8", "a", "b"}).command->utf8);
+}
+
 TEST(CommandLine, DoubleDashEndsOptions) {
   const auto parsed = Parse({"--", "-odd folder", "--size"});
   ASSERT_TRUE(parsed.command);
@@ -58,7 +69,10 @@ TEST(CommandLine, WrongArgumentsSayWhatIsWrong) {
                          {"--width", "99999", "a", "b"},
                          {"--width"},
                          {"--colour", "a", "b"},
-                         {"--size=1", "a", "b"}}) {
+                         {"--size=1", "a", "b"},
+                         {"--format", "xml", "a", "b"},
+                         {"--max-depth", "0", "a", "b"},
+                         {"--format", "csv", "--encoding", "utf-8", "a", "b"}}) {
     const auto parsed = Parse(arguments);
     EXPECT_FALSE(parsed.command);
     EXPECT_FALSE(parsed.problem.empty());
