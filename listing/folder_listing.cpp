@@ -5,6 +5,7 @@
 
 #include "platform/folder_reader.h"
 #include "platform/system_error.h"
+#include "read_ahead.h"
 
 bool CancelRequested = false;
 
@@ -19,6 +20,10 @@ platform::ReadRequest RequestFor(std::int32_t listType, const OptionsRecord& opt
   request.files = listType == kListFilesOnly || listType == kListFilesAndFolders;
   request.fileFacts = request.files && (options.PrintFileSize || options.PrintDateTime);
   return request;
+}
+
+bool WalksTree(std::int32_t listType) {
+  return listType == kListFoldersOnly || listType == kListFilesAndFolders;
 }
 
 }  // namespace
@@ -52,11 +57,18 @@ class ListingRun::Walk {
       : settings_(settings),
         hooks_(settings.hooks),
         sink_(sink),
-        request_(RequestFor(settings.listType, settings.options)) {
+        request_(RequestFor(settings.listType, settings.options)),
+        folders_(settings.readAhead, request_,
+                 [walksTree = WalksTree(settings.listType)](const platform::FolderItem& item,
+                                                            std::size_t depth) {
+                   return walksTree && Enters(item, depth);
+                 }) {
     layout_.options = settings.options;
     layout_.firstLevelIndent = firstLevelIndent;
     path_ = root.Path();
-    Enter(std::move(root));
+    CheckIndent(root.Path());
+    folders_.ReadRoot(std::move(root), NewLevel().contents);
+    Entered();
   }
 
   bool Run() {
@@ -80,8 +92,13 @@ class ListingRun::Walk {
   }
 
  private:
+  // Whether the walk enters `item`, a subfolder of the folder at `depth`. The reader asks too,
+  // on its worker threads, to read ahead only what the walk will enter.
+  static bool Enters(const platform::FolderItem& item, std::size_t /*depth*/) {
+    return item.descend;
+  }
+
   struct Level {
-    std::optional<platform::OpenFolder> folder;
     platform::FolderContents contents;
     std::size_t next = 0;
     std::size_t pathLength = 0;
@@ -94,12 +111,14 @@ class ListingRun::Walk {
         const platform::FolderItem item = level.contents.folders[level.next++];
         if (YieldCancelled()) return false;
         Write(level, item, EntryKind::kFolder);
-        if (item.descend) {
-          const NativeStringView name = level.contents.Name(item);
-          AppendToPath(name);
-          platform::OpenFolder child(*level.folder, name, path_);
+        if (Enters(item, depth_)) {
+          AppendToPath(level.contents.Name(item));
+          // The reader gives the folders in the order they are entered here.
+          folders_.OpenNext();
           ++depth_;
-          Enter(std::move(child));  // `level` may move: levels_ can grow here
+          CheckIndent(path_);
+          folders_.ReadNext(NewLevel().contents);  // `level` may move: levels_ can grow here
+          Entered();
         }
         continue;
       }
@@ -108,25 +127,31 @@ class ListingRun::Walk {
       }
       // The folder is finished: its lines go out together.
       sink_.Flush();
-      level.folder.reset();
       if (depth_ == 0) return true;
       --depth_;
       path_.resize(levels_[depth_].pathLength);
-      if (CancelRequested) return false;
+      if (CancelRequested) {
+        folders_.Stop();
+        return false;
+      }
     }
   }
 
-  // Reads the folder just opened into the level at depth_; path_ names it.
-  void Enter(platform::OpenFolder folder) {
+  // The folder at depth_, which path_ names, is about to be read.
+  void CheckIndent(const NativeString& path) const {
     if (IndentWidth(layout_, static_cast<int>(depth_) + 1) > kMaxIndentWidth)
-      throw platform::SystemError(
-          6, NTEXT("The folder is nested too deeply to indent: ") + folder.Path());
+      throw platform::SystemError(6, NTEXT("The folder is nested too deeply to indent: ") + path);
+  }
+
+  Level& NewLevel() {
     if (levels_.size() <= depth_) levels_.resize(depth_ + 1);
     Level& level = levels_[depth_];
     level.next = 0;
     level.pathLength = path_.size();
-    folder.Read(request_, level.contents);
-    level.folder.emplace(std::move(folder));
+    return level;
+  }
+
+  void Entered() {
     if (hooks_.progress) hooks_.progress(sink_.Lines(), path_);
   }
 
@@ -155,6 +180,7 @@ class ListingRun::Walk {
     if (hooks_.inputPending == nullptr || !hooks_.inputPending()) return false;
     sink_.Flush();
     if (hooks_.processInput) hooks_.processInput();
+    if (CancelRequested) folders_.Stop();
     return CancelRequested;
   }
 
@@ -167,6 +193,7 @@ class ListingRun::Walk {
   NativeString lines_;
   std::vector<Level> levels_;
   std::size_t depth_ = 0;
+  FolderReadAhead folders_;  // last: its workers stop before the rest of the walk goes
 };
 
 ListingRun::ListingRun(ListingSettings settings) : settings_(std::move(settings)) {}

@@ -10,6 +10,7 @@
 #include "entry_layout.h"
 #include "listing_sink.h"
 #include "platform/native_text.h"
+#include "read_ahead.h"
 
 enum ListType : std::int32_t {
   kListFoldersOnly = 0,
@@ -41,6 +42,7 @@ struct ListingSettings {
   std::int32_t listType = kListFilesAndFolders;
   OptionsRecord options;  // the layout options, as they were when the run was built
   ListingHooks hooks;
+  ReadAheadSettings readAhead = ReadAheadFromEnvironment();
 };
 
 // Depth of a path: the number of separators in it minus one, or 0 when it has none.
