@@ -15,6 +15,15 @@ namespace {
 constexpr auto kSlowListing = std::chrono::microseconds(500);
 constexpr std::size_t kSlowListingsToStart = 3;
 
+// The variable's value when it is a whole number in 1..limit, else `fallback`.
+long NumberFromEnvironment(const char* name, long limit, long fallback) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || *value == '\0') return fallback;
+  char* end = nullptr;
+  const long number = std::strtol(value, &end, 10);
+  return *end == '\0' && number >= 1 && number <= limit ? number : fallback;
+}
+
 }  // namespace
 
 ReadAheadSettings ReadAheadFromEnvironment() {
@@ -23,6 +32,10 @@ ReadAheadSettings ReadAheadFromEnvironment() {
     if (std::strcmp(value, "0") == 0) settings.mode = ReadAheadSettings::Mode::kOff;
     if (std::strcmp(value, "1") == 0) settings.mode = ReadAheadSettings::Mode::kOn;
   }
+  settings.workers =
+      static_cast<int>(NumberFromEnvironment("QUILLET_READ_AHEAD_WORKERS", 64, settings.workers));
+  settings.depth = static_cast<std::size_t>(
+      NumberFromEnvironment("QUILLET_READ_AHEAD_DEPTH", 4096, static_cast<long>(settings.depth)));
   return settings;
 }
 

@@ -36,7 +36,9 @@ struct ReadAheadSettings {
 };
 
 // The settings with QUILLET_READ_AHEAD applied: "0" turns read-ahead off, "1" starts it with
-// the run; any other value, or none, keeps the automatic start. Meant for comparing the two.
+// the run; any other value, or none, keeps the automatic start. QUILLET_READ_AHEAD_WORKERS
+// (1..64) and QUILLET_READ_AHEAD_DEPTH (1..4096) replace the pool size and the depth. They are
+// there to compare settings by measurement.
 ReadAheadSettings ReadAheadFromEnvironment();
 
 class FolderReadAhead {
