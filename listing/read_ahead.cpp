@@ -63,14 +63,16 @@ void FolderReadAhead::ReadRoot(platform::OpenFolder root, platform::FolderConten
   result.folder = std::make_shared<const platform::OpenFolder>(std::move(root));
   if (settings_.beforeRead) settings_.beforeRead(result.task.path);
   result.folder->Read(request_, result.contents);
+  bool subfolders = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     Finish(Key{}, std::move(result));
     auto read = done_.begin();
     out = std::move(read->second.contents);
     done_.erase(read);
+    subfolders = !pending_.empty();
   }
-  if (settings_.mode == ReadAheadSettings::Mode::kOn) StartWorkers();
+  if (subfolders && settings_.mode == ReadAheadSettings::Mode::kOn) StartWorkers();
 }
 
 FolderReadAhead::Result FolderReadAhead::Execute(Task task) {

@@ -27,9 +27,9 @@ struct ReadAheadSettings {
     kOn,    // the workers start with the run
   };
   Mode mode = Mode::kAuto;
-  int workers = 8;
+  int workers = 16;
   // Folders read and held ahead of the walk (workers' folders in progress included).
-  std::size_t depth = 64;
+  std::size_t depth = 256;
   // Called before every folder is read, on the thread that reads it; may throw, as a read
   // does. Lets tests delay listings and make them fail.
   void (*beforeRead)(const NativeString& path) = nullptr;
