@@ -10,10 +10,11 @@
 
 namespace {
 
-// A listing this slow is not served from a warm local cache; after a few of them the workers
-// start. Local warm listings of ordinary folders take tens of microseconds.
+// A listing this slow is not served from a warm local cache (those take tens of
+// microseconds). The workers start once a few listings were slow and at least half of all
+// were: a busy machine that delays the odd listing does not start them.
 constexpr auto kSlowListing = std::chrono::microseconds(500);
-constexpr std::size_t kSlowListingsToStart = 3;
+constexpr std::size_t kSlowListingsToStart = 4;
 
 // The variable's value when it is a whole number in 1..limit, else `fallback`.
 long NumberFromEnvironment(const char* name, long limit, long fallback) {
@@ -155,8 +156,10 @@ void FolderReadAhead::OpenNext() {
     const bool slow = std::chrono::steady_clock::now() - start >= kSlowListing;
     lock.lock();
     Finish(key, std::move(result));
+    ++listings_;
+    slowListings_ += slow;
     if (slow && settings_.mode == ReadAheadSettings::Mode::kAuto && workers_.empty() &&
-        ++slowListings_ >= kSlowListingsToStart) {
+        slowListings_ >= kSlowListingsToStart && 2 * slowListings_ >= listings_) {
       lock.unlock();
       StartWorkers();
       lock.lock();

@@ -100,6 +100,7 @@ class FolderReadAhead {
   std::map<Key, Task> pending_;
   std::set<Key> inFlight_;
   std::map<Key, Result> done_;
+  std::size_t listings_ = 0;  // read on the walk's thread
   std::size_t slowListings_ = 0;
   std::vector<std::thread> workers_;
 
