@@ -1,6 +1,5 @@
 #include "folder_listing.h"
 
-#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -24,6 +23,10 @@ platform::ReadRequest RequestFor(const ListingSettings& settings) {
                       (records || settings.options.PrintFileSize || settings.options.PrintDateTime);
   request.folderFacts = request.folders && records;
   return request;
+}
+
+bool WalksTree(std::int32_t listType) {
+  return listType == kListFoldersOnly || listType == kListFilesAndFolders;
 }
 
 }  // namespace
@@ -58,12 +61,18 @@ class ListingRun::Walk {
         hooks_(settings.hooks),
         sink_(sink),
         records_(records),
-        request_(RequestFor(settings)) {
+        request_(RequestFor(settings)),
+        folders_(settings.readAhead, request_, Prepare(settings.filter),
+                 [walksTree = WalksTree(settings.listType)](const platform::FolderItem& item,
+                                                            std::size_t depth) {
+                   return walksTree && Enters(item, depth);
+                 }) {
     layout_.options = settings.options;
     layout_.firstLevelIndent = firstLevelIndent;
     path_ = root.Path();
-    enclosing_ = root.EnclosingIdentities();
-    Enter(std::move(root));
+    CheckIndent(root.Path());
+    folders_.ReadRoot(std::move(root), NewLevel().contents);
+    Entered();
   }
 
   bool Run() {
@@ -87,8 +96,22 @@ class ListingRun::Walk {
   }
 
  private:
+  // Whether the walk enters `item`, a subfolder of the folder at `depth`. The reader asks too,
+  // on its worker threads, to read ahead only what the walk will enter.
+  static bool Enters(const platform::FolderItem& item, std::size_t /*depth*/) {
+    return item.descend;
+  }
+
+  // What the reader does with a folder's contents right after reading them, on the thread that
+  // read them: the filter takes out what is not listed and marks what is not entered.
+  static FolderReadAhead::PrepareContents Prepare(const EntryFilter& filter) {
+    if (!filter.Active()) return nullptr;
+    return [&filter](std::size_t depth, platform::FolderContents& contents) {
+      filter.Apply(static_cast<int>(depth) + 1, contents);
+    };
+  }
+
   struct Level {
-    std::optional<platform::OpenFolder> folder;
     platform::FolderContents contents;
     std::size_t next = 0;
     std::size_t pathLength = 0;
@@ -100,16 +123,16 @@ class ListingRun::Walk {
       if (level.next < level.contents.folders.size()) {
         const platform::FolderItem item = level.contents.folders[level.next++];
         if (YieldCancelled()) return false;
-        Write(level, item, EntryKind::kFolder, item.descend);
-        if (item.descend) {
-          const NativeStringView name = level.contents.Name(item);
-          AppendToPath(name);
-          platform::OpenFolder child(*level.folder, name, path_);
+        const bool enters = Enters(item, depth_);
+        Write(level, item, EntryKind::kFolder, enters);
+        if (enters) {
+          AppendToPath(level.contents.Name(item));
+          // The reader gives the folders in the order they are entered here.
+          folders_.OpenNext();
           ++depth_;
-          if (!Enter(std::move(child))) {  // `level` may move: levels_ can grow here
-            --depth_;
-            path_.resize(levels_[depth_].pathLength);
-          }
+          CheckIndent(path_);
+          folders_.ReadNext(NewLevel().contents);  // `level` may move: levels_ can grow here
+          Entered();
         }
         continue;
       }
@@ -119,42 +142,32 @@ class ListingRun::Walk {
       if (records_ && depth_ > 0) records_->EndFolder();
       // The folder is finished: its lines go out together.
       sink_.Flush();
-      level.folder.reset();
       if (depth_ == 0) return true;
       --depth_;
       path_.resize(levels_[depth_].pathLength);
-      if (CancelRequested) return false;
+      if (CancelRequested) {
+        folders_.Stop();
+        return false;
+      }
     }
   }
 
-  // Reads the folder just opened into the level at depth_; path_ names it. Returns false, and
-  // leaves the folder, when it is one the walk is already in or one that holds the source: a
-  // link the file system does not mark as one (a Linux link seen through Wine) leads back
-  // there, and entering it would make the walk endless.
-  bool Enter(platform::OpenFolder folder) {
+  // The folder at depth_, which path_ names, is about to be read.
+  void CheckIndent(const NativeString& path) const {
     if (IndentWidth(layout_, static_cast<int>(depth_) + 1) > kMaxIndentWidth)
-      throw platform::SystemError(
-          6, NTEXT("The folder is nested too deeply to indent: ") + folder.Path());
+      throw platform::SystemError(6, NTEXT("The folder is nested too deeply to indent: ") + path);
+  }
+
+  Level& NewLevel() {
     if (levels_.size() <= depth_) levels_.resize(depth_ + 1);
     Level& level = levels_[depth_];
     level.next = 0;
     level.pathLength = path_.size();
-    folder.Read(request_, level.contents);
-    if (IsOpen(level.contents.identity)) {
-      level.contents.Clear();
-      return false;
-    }
-    if (settings_.filter.Active())
-      settings_.filter.Apply(static_cast<int>(depth_) + 1, level.contents);
-    level.folder.emplace(std::move(folder));
-    if (hooks_.progress) hooks_.progress(sink_.Lines(), path_);
-    return true;
+    return level;
   }
 
-  bool IsOpen(const platform::FolderIdentity& identity) const {
-    for (std::size_t i = 0; i < depth_; ++i)
-      if (levels_[i].contents.identity == identity) return true;
-    return std::find(enclosing_.begin(), enclosing_.end(), identity) != enclosing_.end();
+  void Entered() {
+    if (hooks_.progress) hooks_.progress(sink_.Lines(), path_);
   }
 
   void AppendToPath(NativeStringView name) {
@@ -187,6 +200,7 @@ class ListingRun::Walk {
     if (hooks_.inputPending == nullptr || !hooks_.inputPending()) return false;
     sink_.Flush();
     if (hooks_.processInput) hooks_.processInput();
+    if (CancelRequested) folders_.Stop();
     return CancelRequested;
   }
 
@@ -200,7 +214,7 @@ class ListingRun::Walk {
   NativeString lines_;
   std::vector<Level> levels_;
   std::size_t depth_ = 0;
-  std::vector<platform::FolderIdentity> enclosing_;  // the folders that hold the source
+  FolderReadAhead folders_;  // last: its workers stop before the rest of the walk goes
 };
 
 ListingRun::ListingRun(ListingSettings settings) : settings_(std::move(settings)) {}

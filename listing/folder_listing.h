@@ -11,6 +11,7 @@
 #include "entry_layout.h"
 #include "listing_sink.h"
 #include "platform/native_text.h"
+#include "read_ahead.h"
 #include "record_writer.h"
 
 enum ListType : std::int32_t {
@@ -46,6 +47,7 @@ struct ListingSettings {
   EntryFilter filter;  // which entries are listed and entered; lets all through by default
   ListingFormat format = ListingFormat::kText;
   bool textUtf8 = false;  // the text format in UTF-8 with a byte-order mark
+  ReadAheadSettings readAhead = ReadAheadFromEnvironment();
 };
 
 // Depth of a path: the number of separators in it minus one, or 0 when it has none.

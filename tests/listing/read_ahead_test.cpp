@@ -1,0 +1,141 @@
+// Folders read ahead on worker threads give the walk's output byte for byte, stop with the
+// run, and fail at their own turn.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "listing/app_options.h"
+#include "listing/folder_listing.h"
+#include "platform/system_error.h"
+#include "support/temp_tree.h"
+
+#ifdef _WIN32
+#include <windows.h>
+// after windows.h
+#include <tlhelp32.h>
+#else
+#include <filesystem>
+#endif
+
+using testing_support::N;
+using testing_support::TempTree;
+
+namespace {
+
+int ThreadCount() {
+#ifdef _WIN32
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  EXPECT_NE(snapshot, INVALID_HANDLE_VALUE);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    count += entry.th32OwnerProcessID == GetCurrentProcessId();
+  CloseHandle(snapshot);
+  return count;
+#else
+  int count = 0;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+    (void)task;
+    ++count;
+  }
+  return count;
+#endif
+}
+
+// Every listing waits 0 to 3 ms, chosen by its path, so the workers finish out of order.
+void DelayAtRandom(const NativeString& path) {
+  std::this_thread::sleep_for(std::chrono::microseconds(std::hash<NativeString>{}(path) % 3000));
+}
+
+NativeString failingFolder;
+void DelayAndFailOne(const NativeString& path) {
+  DelayAtRandom(path);
+  if (path == failingFolder) throw platform::SystemError(5, NTEXT("Access is denied: ") + path);
+}
+
+int yields = 0;
+int cancelAtYield = 0;
+
+class ReadAhead : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing_support::ResetListingState();
+    AppOptions.PrintStyle = 0;
+    // 4 folders of 4 folders of 2, each with a file: 56 folders.
+    for (int a = 0; a < 4; ++a)
+      for (int b = 0; b < 4; ++b)
+        for (int c = 0; c < 2; ++c) {
+          const std::string folder = "src/a" + std::to_string(a) + "/b" + std::to_string(b);
+          tree_.File(folder + "/c" + std::to_string(c) + "/f.txt");
+          tree_.File(folder + "/g.txt");
+        }
+  }
+  void TearDown() override { testing_support::ResetListingState(); }
+
+  // Lists the tree read ahead (`on`) or one folder at a time; returns the output's bytes.
+  std::string List(bool on, int listType = kListFilesAndFolders, bool finishes = true) {
+    ListingSettings settings;
+    settings.source = tree_.Path("src");
+    settings.output = tree_.Path(on ? "ahead.txt" : "sequential.txt");
+    settings.listType = listType;
+    settings.options = AppOptions;
+    settings.hooks = hooks_;
+    settings.readAhead.mode = on ? ReadAheadSettings::Mode::kOn : ReadAheadSettings::Mode::kOff;
+    settings.readAhead.workers = 4;
+    settings.readAhead.depth = 3;  // small, so that folders read far ahead give way
+    settings.readAhead.beforeRead = beforeRead_;
+    yields = 0;
+    EXPECT_EQ(ListingRun(std::move(settings)).WriteFolderListing(), finishes);
+    return testing_support::ReadBytes(tree_.Path(on ? "ahead.txt" : "sequential.txt"));
+  }
+
+  TempTree tree_;
+  ListingHooks hooks_;
+  void (*beforeRead_)(const NativeString&) = DelayAtRandom;
+};
+
+}  // namespace
+
+TEST_F(ReadAhead, ListingsDelayedAtRandomGiveTheSequentialBytes) {
+  for (int listType : {kListFilesAndFolders, kListFoldersOnly}) {
+    const std::string sequential = List(false, listType);
+    EXPECT_EQ(List(true, listType), sequential) << "list type " << listType;
+    EXPECT_FALSE(sequential.empty());
+  }
+}
+
+TEST_F(ReadAhead, CancelEndsTheRunAsBeforeWithNoWorkerLeft) {
+  hooks_ = {[] { return true; }, [] { CancelRequested = ++yields >= cancelAtYield; }, nullptr};
+  const int threadsBefore = ThreadCount();
+  for (int cancelAt : {1, 9, 30}) {
+    cancelAtYield = cancelAt;
+    const std::string sequential = List(false, kListFilesAndFolders, false);
+    EXPECT_EQ(List(true, kListFilesAndFolders, false), sequential) << "cancel at " << cancelAt;
+    EXPECT_EQ(ThreadCount(), threadsBefore);
+  }
+}
+
+TEST_F(ReadAhead, AFailedFolderFailsAtItsTurnAfterTheSameLines) {
+  beforeRead_ = DelayAndFailOne;
+  const int threadsBefore = ThreadCount();
+  for (const char* failing : {"src/a1/b2", "src/a3/b0/c1"}) {
+    failingFolder = tree_.Path(failing);
+    std::string outputs[2];
+    for (bool on : {false, true}) {
+      try {
+        List(on);
+        ADD_FAILURE() << failing << " did not fail";
+      } catch (const platform::SystemError& error) {
+        EXPECT_EQ(error.Description(), NTEXT("Access is denied: ") + failingFolder);
+      }
+      outputs[on] = testing_support::ReadBytes(tree_.Path(on ? "ahead.txt" : "sequential.txt"));
+    }
+    EXPECT_EQ(outputs[1], outputs[0]) << failing;
+    EXPECT_NE(outputs[0].find("a1"), std::string::npos) << failing;
+  }
+  EXPECT_EQ(ThreadCount(), threadsBefore);
+}
