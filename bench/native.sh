@@ -21,13 +21,8 @@ read -r wide_folders wide_files <<< "${QUILLET_BENCH_WIDE:-400 250}"
 
 bash "$root/tools/install-packages.sh" hyperfine tree jq time valgrind
 
-if [ -n "${QUILLET_LIST:-}" ]; then
-  bin=$QUILLET_LIST
-else
-  cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$root/build/release" -j 2 --target quillet-list
-  bin=$root/build/release/cli/quillet-list
-fi
+. "$root/bench/build.sh"
+bin=$(native_quillet_list)
 
 tree_dir=$bench_dir/tree-$entries
 out=$bench_dir/out

@@ -38,11 +38,11 @@ done
 
 # Variants: names[i], envs[i] (VAR=value words) and args[i] (option words).
 names=() envs=() args=()
-IFS=';' read -r -a specs <<<"$variants"
-for spec in "${specs[@]}"; do
-  [ -n "$spec" ] || continue
-  name=${spec%%:*}
-  [[ $spec == *:* ]] && words=${spec#*:} || words=
+IFS=';' read -r -a rows <<<"$variants"
+for row in "${rows[@]}"; do
+  [ -n "$row" ] || continue
+  name=${row%%:*}
+  [[ $row == *:* ]] && words=${row#*:} || words=
   [[ $name =~ ^[A-Za-z0-9._+-]+$ ]] || { echo "$0: bad variant name '$name'" >&2; exit 2; }
   e='' a=''
   for w in $words; do
@@ -54,22 +54,10 @@ done
 
 bash "$root/tools/install-packages.sh" fuse3 libfuse3-dev pkg-config
 
-if [ -n "${QUILLET_LIST:-}" ]; then
-  bin=$QUILLET_LIST
-else
-  cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$root/build/release" -j 2 --target quillet-list
-  bin=$root/build/release/cli/quillet-list
-fi
+. "$root/bench/build.sh"
+bin=$(native_quillet_list)
 if [ "$wine" = 1 ]; then
-  if [ -n "${QUILLET_LIST_EXE:-}" ]; then
-    exe=$QUILLET_LIST_EXE
-  else
-    cmake -S "$root" -B "$root/build/windows" -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-    cmake --build "$root/build/windows" -j 2 --target quillet-list
-    exe=$root/build/windows/cli/quillet-list.exe
-  fi
+  exe=$(windows_quillet_list "$root/build/windows")
   # The benchmarks' own prefix, so that it never waits on a test run's wineserver.
   export QUILLET_WINEPREFIX=$root/build/windows/bench-wineprefix
   run=$root/cmake/wine-run.sh

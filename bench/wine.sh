@@ -24,14 +24,8 @@ esac
 
 bash "$root/tools/install-packages.sh" hyperfine jq
 
-if [ -n "${QUILLET_LIST_EXE:-}" ]; then
-  exe=$QUILLET_LIST_EXE
-else
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-  cmake --build "$build" -j 2 --target quillet-list
-  exe=$build/cli/quillet-list.exe
-fi
+. "$root/bench/build.sh"
+exe=$(windows_quillet_list "$build")
 
 # The floor, built with the same compiler and flags as the program.
 bare=$build/bench/bare-walk.exe
