@@ -6,16 +6,12 @@
 #include <utility>
 
 #include "folder_reader.h"
+#include "handles.h"
 #include "system_error.h"
 
 namespace platform {
 
 namespace {
-
-struct FindCloser {
-  void operator()(HANDLE handle) const { FindClose(handle); }
-};
-using UniqueFindHandle = std::unique_ptr<void, FindCloser>;
 
 bool IsDotOrDotDot(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
@@ -162,6 +158,9 @@ std::vector<FolderIdentity> OpenFolder::EnclosingIdentities() const {
 void OpenFolder::Read(const ReadRequest& request, FolderContents& out) const {
   const NativeString& path = path_;
   out.Clear();
+  // The volume is asked for every folder, not inherited from the parent: under Wine a Linux
+  // mount (or a link to one) is crossed with no reparse point to show it. Under Wine that
+  // question goes to its mount manager and costs more than the listing itself.
   out.identity = IdentityOf(handle_);
   NativeString pattern = ExtendedPath(path);
   if (pattern.back() != L'\\') pattern += L'\\';
