@@ -228,13 +228,11 @@ TEST_F(MainWindowTest, CommandLineFolderFillsTheSourceBoxExpanded) {
   testing_support::TempTree tree;
   tree.Folder("A very long folder name");
   const std::wstring longPath = tree.Path("A very long folder name");
-  wchar_t shortPath[MAX_PATH] = {};
-  ASSERT_GT(GetShortPathNameW(longPath.c_str(), shortPath, MAX_PATH), 0u);
-  ASSERT_NE(longPath, shortPath);
-  Load(L"\"" + std::wstring(shortPath) + L"\"");
+  const std::wstring shortPath = testing_support::ShortPathOf(longPath);
+  Load(L"\"" + shortPath + L"\"");
   // ExpandShortPath rebuilds every component; compare with the long form the system gives.
   wchar_t expected[MAX_PATH] = {};
-  GetLongPathNameW(shortPath, expected, MAX_PATH);
+  GetLongPathNameW(shortPath.c_str(), expected, MAX_PATH);
   EXPECT_EQ(std::wstring(expected), form.Text(frmMain::txtPath0));
   EXPECT_EQ(L"", form.Text(frmMain::txtPath1));
 }

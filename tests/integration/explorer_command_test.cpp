@@ -152,9 +152,7 @@ TEST_F(ExplorerCommandTest, RegisteredFromAFolderWithBlanksAndStartedAsExplorerS
   tree.Folder("Folder With Blanks");
   tree.Folder("Folder With Blanks/A very long folder name");
   const std::wstring folder = tree.Path("Folder With Blanks/A very long folder name");
-  wchar_t shortPath[MAX_PATH] = {};
-  ASSERT_GT(GetShortPathNameW(folder.c_str(), shortPath, MAX_PATH), 0u);
-  ASSERT_NE(folder, shortPath);
+  const std::wstring shortPath = testing_support::ShortPathOf(folder);
   std::wstring commandLine = *command;
   commandLine.replace(commandLine.find(L"%1"), 2, shortPath);
   {

@@ -9,13 +9,6 @@ using testing_support::TempTree;
 
 namespace {
 
-NativeString ShortPath(const NativeString& path) {
-  wchar_t buffer[MAX_PATH];
-  const DWORD length = GetShortPathNameW(path.c_str(), buffer, MAX_PATH);
-  EXPECT_GT(length, 0u);
-  return NativeString(buffer, length);
-}
-
 // Lower case past the drive letter, which is kept as typed.
 NativeString Lower(NativeString text) {
   for (std::size_t i = 2; i < text.size(); ++i) text[i] = static_cast<wchar_t>(towlower(text[i]));
@@ -29,7 +22,7 @@ TEST(ExpandShortPath, RebuildsLongNamesInTheirStoredCase) {
   tree.Folder("A very long Folder name");
   tree.Folder("A very long Folder name/Sub Folder With Blanks");
   const NativeString longPath = tree.Path("A very long Folder name/Sub Folder With Blanks");
-  const NativeString shortPath = ShortPath(longPath);
+  const NativeString shortPath = testing_support::ShortPathOf(longPath);
   ASSERT_NE(shortPath, longPath) << "no 8.3 names here";
   EXPECT_EQ(ExpandShortPath(shortPath), longPath);
   EXPECT_EQ(ExpandShortPath(Lower(longPath)), longPath);

@@ -61,4 +61,10 @@ NativeString N(std::string_view utf8);
 // so that Drive() + separator + "Data" is an absolute folder path on both.
 NativeString Drive();
 
+#ifdef _WIN32
+// The system's short (8.3) form of an existing path. Throws when there is none, so a test on
+// short names cannot pass against the long form.
+NativeString ShortPathOf(const NativeString& path);
+#endif
+
 }  // namespace testing_support

@@ -109,4 +109,12 @@ std::string ReadBytes(const NativeString& path) {
   return bytes;
 }
 
+NativeString ShortPathOf(const NativeString& path) {
+  wchar_t buffer[MAX_PATH];
+  const DWORD length = GetShortPathNameW(path.c_str(), buffer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH || NativeString(buffer, length) == path)
+    throw std::runtime_error("no short form of a test path");
+  return NativeString(buffer, length);
+}
+
 }  // namespace testing_support
