@@ -23,6 +23,8 @@
 #include "platform/window/message_loop.h"
 #include "platform/window/twips.h"
 
+std::atomic<bool> CancelRequested{false};
+
 namespace {
 
 using namespace platform::window;
@@ -498,11 +500,13 @@ void frmMain::cmdPrint_Click() {
                  RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ERASENOW);
     SetEnabled(cmdCancel, true);
     SetEnabled(cmdPrint, false);
+    CancelRequested = false;
     ListingSettings settings;
     settings.source = Text(txtPath0);
     settings.output = Text(txtPath1);
     settings.listType = CurrentListType;
-    settings.options = AppOptions;
+    settings.layout = LayoutOf(AppOptions);
+    settings.cancel = CancelToken(CancelRequested);
     settings.hooks = runHooks_;
     ListingRun run(std::move(settings));
     run.WriteFolderListing();
