@@ -554,7 +554,7 @@ void frmMain::cmdBrowse_Click(int index) {
   const NativeString folder = BrowseForFolder(Handle(), L"Select a folder", L"Cancel");
   if (folder == L"Cancel") return;
   SetText(kPathRows[index], folder);
-  if (index == 1) SetText(txtPath1, Text(txtPath1) + L"\\Quillet List.txt");
+  if (index == 1) SetText(txtPath1, Text(txtPath1) + kDefaultListingFileName);
 }
 
 void frmMain::OnControlMouseMove(int row, int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {
