@@ -89,7 +89,7 @@ FolderReadAhead::Result FolderReadAhead::Execute(Task task) {
   result.task = std::move(task);
   try {
     result.folder = std::make_shared<const platform::OpenFolder>(
-        *result.task.parent, result.task.name, result.task.path);
+        *result.task.parent, result.task.item, result.task.name, result.task.path);
   } catch (...) {
     result.openError = std::current_exception();
     return result;
@@ -128,6 +128,7 @@ void FolderReadAhead::Finish(const Key& key, Result result) {
       childKey.push_back(static_cast<std::uint32_t>(i));
       Task child;
       child.parent = result.folder;
+      child.item = item;
       child.name = contents.Name(item);
       child.path = result.task.path;
       platform::AppendPathComponent(child.path, child.name);

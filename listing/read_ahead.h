@@ -85,6 +85,7 @@ class FolderReadAhead {
   using Key = std::vector<std::uint32_t>;
   struct Task {
     std::shared_ptr<const platform::OpenFolder> parent;
+    platform::FolderItem item;  // as the parent lists it
     NativeString name;
     NativeString path;
     std::size_t depth = 0;

@@ -20,6 +20,10 @@ struct FolderItem {
   std::uint32_t nameOffset = 0;  // into FolderContents::names
   std::uint32_t nameLength = 0;
   FileFacts facts;
+  // Windows: a subfolder's file ID as its parent's enumeration reports it, so that opening
+  // the subfolder needs no question about its identity (see OpenFolder). Not used on POSIX.
+  std::uint64_t fileId = 0;
+  bool fileIdKnown = false;
   // A folder the walk may enter: false for symbolic links and junctions, which are listed but
   // not followed so that a link back up the tree cannot make the walk endless.
   bool descend = true;
@@ -79,18 +83,19 @@ NativeString FullPathKeepingTrailingSeparator(const NativeString& path);
 
 bool IsAbsolutePath(const NativeString& path);
 
-// One folder opened for listing: opening it checks that it can be listed. On POSIX it holds
-// the folder's descriptor, and a subfolder is opened relative to its parent's and never
-// through a link, so no path is rebuilt to reach it and no path length limits the walk; on
-// Windows it holds a handle, and the enumeration uses the folder's full path. Movable, not
-// copyable.
+// One folder opened for listing: opening it checks that it can be listed, and its entries
+// are read from what was opened, with no second open. On POSIX it holds the folder's
+// descriptor, and a subfolder is opened relative to its parent's and never through a link, so
+// no path is rebuilt to reach it and no path length limits the walk; on Windows it holds a
+// handle opened by the folder's full path. Movable, not copyable.
 class OpenFolder {
  public:
   // The folder at `fullPath` (a FullFolderPath). Throws SystemError.
   explicit OpenFolder(const NativeString& fullPath);
-  // The subfolder `name` of `parent`; `fullPath` is its full path, named in errors. Throws
-  // SystemError, also when `name` is (now) a link.
-  OpenFolder(const OpenFolder& parent, NativeStringView name, const NativeString& fullPath);
+  // The subfolder `item` of `parent`, called `name` there; `fullPath` is its full path, named
+  // in errors. Throws SystemError, also when `name` is (now) a link.
+  OpenFolder(const OpenFolder& parent, const FolderItem& item, NativeStringView name,
+             const NativeString& fullPath);
   ~OpenFolder();
   OpenFolder(OpenFolder&& other) noexcept;
   OpenFolder& operator=(OpenFolder&& other) noexcept;
@@ -99,7 +104,7 @@ class OpenFolder {
 
   // Reads the folder's identity and entries ("." and ".." excluded) into `out`, folders and
   // files each in NameOrderLess order. Throws SystemError naming the folder or the entry that
-  // failed.
+  // failed. The walk reads each folder once; a second reading starts over.
   void Read(const ReadRequest& request, FolderContents& out) const;
 
   // The identities of the folders that hold this one, up to the root of the file system; one
@@ -112,8 +117,10 @@ class OpenFolder {
   NativeString path_;
 #ifdef _WIN32
   void* handle_ = nullptr;  // INVALID_HANDLE_VALUE or null when moved from
+  FolderIdentity identity_;
 #else
   int fd_ = -1;
+  mutable bool read_ = false;  // the descriptor's position is past the first entry
 #endif
 };
 

@@ -1,10 +1,13 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstddef>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <utility>
@@ -17,10 +20,12 @@ namespace platform {
 
 namespace {
 
+#ifndef __linux__
 struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
 };
 using UniqueDir = std::unique_ptr<DIR, DirCloser>;
+#endif
 
 bool IsDotOrDotDot(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
@@ -88,11 +93,19 @@ OpenFolder::OpenFolder(const NativeString& fullPath) : path_(fullPath) {
   if (fd_ < 0) ThrowSystemError(errno, fullPath);
 }
 
-OpenFolder::OpenFolder(const OpenFolder& parent, NativeStringView name,
+OpenFolder::OpenFolder(const OpenFolder& parent, const FolderItem&, NativeStringView name,
                        const NativeString& fullPath)
     : path_(fullPath) {
+  // openat needs the name NUL-terminated; a name from a folder listing fits NAME_MAX.
+  char terminated[NAME_MAX + 1];
+  const bool fits = name.size() <= NAME_MAX;
+  const NativeString copy = fits ? NativeString() : NativeString(name);
+  if (fits) {
+    std::memcpy(terminated, name.data(), name.size());
+    terminated[name.size()] = '\0';
+  }
   // O_NOFOLLOW: a folder swapped for a link since its parent was read is not followed.
-  fd_ = openat(parent.fd_, NativeString(name).c_str(), kFolderFlags | O_NOFOLLOW);
+  fd_ = openat(parent.fd_, fits ? terminated : copy.c_str(), kFolderFlags | O_NOFOLLOW);
   if (fd_ < 0) ThrowSystemError(errno, fullPath);
 }
 
@@ -101,13 +114,16 @@ OpenFolder::~OpenFolder() {
 }
 
 OpenFolder::OpenFolder(OpenFolder&& other) noexcept
-    : path_(std::move(other.path_)), fd_(std::exchange(other.fd_, -1)) {}
+    : path_(std::move(other.path_)),
+      fd_(std::exchange(other.fd_, -1)),
+      read_(std::exchange(other.read_, false)) {}
 
 OpenFolder& OpenFolder::operator=(OpenFolder&& other) noexcept {
   if (this != &other) {
     if (fd_ >= 0) close(fd_);
     path_ = std::move(other.path_);
     fd_ = std::exchange(other.fd_, -1);
+    read_ = std::exchange(other.read_, false);
   }
   return *this;
 }
@@ -132,31 +148,87 @@ std::vector<FolderIdentity> OpenFolder::EnclosingIdentities() const {
   return identities;
 }
 
+namespace {
+
+// One folder's entries, read from the descriptor the folder is open on: on Linux straight
+// from getdents64 into a buffer that holds a small folder whole, so that a folder costs one
+// getdents64 that fills and one that finds the end; elsewhere through a directory stream on a
+// second descriptor (closedir closes the descriptor it reads).
+class FolderEntries {
+ public:
+  FolderEntries(int fd, const NativeString& path) : fd_(fd), path_(path) {
+#ifndef __linux__
+    const int streamFd = openat(fd, ".", kFolderFlags);
+    if (streamFd < 0) ThrowSystemError(errno, path);
+    dir_.reset(fdopendir(streamFd));
+    if (!dir_) {
+      const int error = errno;
+      close(streamFd);
+      ThrowSystemError(error, path);
+    }
+#endif
+  }
+
+  // The next entry's name (NUL-terminated) and type, "." and ".." included; false at the end.
+  bool Next(const char*& name, unsigned char& type) {
+#ifdef __linux__
+    if (at_ == end_) {
+      const ssize_t got = getdents64(fd_, buffer_, sizeof buffer_);
+      if (got < 0) ThrowSystemError(errno, path_);
+      if (got == 0) return false;
+      at_ = 0;
+      end_ = static_cast<std::size_t>(got);
+    }
+    // The records are packed one after the other; each says how long it is.
+    const char* record = buffer_ + at_;
+    unsigned short length = 0;
+    std::memcpy(&length, record + offsetof(dirent64, d_reclen), sizeof length);
+    type = static_cast<unsigned char>(record[offsetof(dirent64, d_type)]);
+    name = record + offsetof(dirent64, d_name);
+    at_ += length;
+    return true;
+#else
+    errno = 0;
+    const dirent* entry = readdir(dir_.get());
+    if (entry == nullptr) {
+      if (errno != 0) ThrowSystemError(errno, path_);
+      return false;
+    }
+    name = entry->d_name;
+    type = entry->d_type;
+    return true;
+#endif
+  }
+
+ private:
+  int fd_;
+  const NativeString& path_;
+#ifdef __linux__
+  // 32 KiB hold a folder of several hundred entries in one call.
+  alignas(8) char buffer_[32 * 1024];
+  std::size_t at_ = 0;
+  std::size_t end_ = 0;
+#else
+  UniqueDir dir_;
+#endif
+};
+
+}  // namespace
+
 void OpenFolder::Read(const ReadRequest& request, FolderContents& out) const {
   out.Clear();
   struct stat self;
   if (fstat(fd_, &self) != 0) ThrowSystemError(errno, path_);
   out.identity = IdentityOf(self);
-  // The stream gets its own descriptor: this one stays open for the subfolders.
-  const int streamFd = openat(fd_, ".", kFolderFlags);
-  if (streamFd < 0) ThrowSystemError(errno, path_);
-  UniqueDir dir(fdopendir(streamFd));
-  if (!dir) {
-    const int error = errno;
-    close(streamFd);
-    ThrowSystemError(error, path_);
-  }
+  // The entries are read from the descriptor's own position.
+  if (read_ && lseek(fd_, 0, SEEK_SET) != 0) ThrowSystemError(errno, path_);
+  read_ = true;
+  FolderEntries entries(fd_, path_);
   auto fail = [this](int error, const char* name) { ThrowSystemError(error, path_ + '/' + name); };
-  for (;;) {
-    errno = 0;
-    const dirent* entry = readdir(dir.get());
-    if (entry == nullptr) {
-      if (errno != 0) ThrowSystemError(errno, path_);
-      break;
-    }
-    const char* name = entry->d_name;
+  const char* name = nullptr;
+  unsigned char type = DT_UNKNOWN;
+  while (entries.Next(name, type)) {
     if (IsDotOrDotDot(name)) continue;
-    unsigned char type = entry->d_type;
     struct stat info;
     bool haveInfo = false;
     if (type == DT_UNKNOWN) {
