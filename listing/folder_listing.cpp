@@ -142,8 +142,8 @@ class ListingRun::Walk {
         }
       }
       if (records_ && depth_ > 0) records_->EndFolder();
-      // The folder is finished: its lines go out together.
-      sink_.Flush();
+      // Lines go out in large writes; a slow walk still shows them within moments.
+      sink_.FlushIfDue();
       if (depth_ == 0) return true;
       --depth_;
       path_.resize(levels_[depth_].pathLength);

@@ -1,7 +1,5 @@
 #include "listing_sink.h"
 
-#include <algorithm>
-
 #include "platform/system_error.h"
 
 void ListingSink::Add(NativeStringView lines) {
@@ -10,15 +8,31 @@ void ListingSink::Add(NativeStringView lines) {
 #else
   pending_.append(lines);
 #endif
-  lines_ += static_cast<std::uint64_t>(std::count(lines.begin(), lines.end(), NativeChar('\n')));
-  if (pending_.size() >= kFlushBytes) Flush();
+  // Most additions are one line: find its end rather than look at every character.
+  for (std::size_t at = lines.find(NativeChar('\n')); at != NativeStringView::npos;
+       at = lines.find(NativeChar('\n'), at + 1))
+    ++lines_;
+  Added();
 }
 
 void ListingSink::AddBytes(std::string_view bytes, std::uint64_t lines, std::uint64_t stateAfter) {
   pending_.append(bytes);
   lines_ += lines;
   state_ = stateAfter;
-  if (pending_.size() >= kFlushBytes) Flush();
+  Added();
+}
+
+void ListingSink::Added() {
+  if (pending_.size() >= kFlushBytes) {
+    Flush();
+  } else if (++addsSinceClock_ == kAddsPerClockCheck) {
+    FlushIfDue();
+  }
+}
+
+void ListingSink::FlushIfDue(Clock::time_point now) {
+  addsSinceClock_ = 0;
+  if (now - lastWrite_ >= kFlushInterval) Flush();
 }
 
 void ListingSink::Flush() {
@@ -40,4 +54,5 @@ void ListingSink::Flush() {
   written_ += pending_.size();
   writtenState_ = state_;
   pending_.clear();
+  lastWrite_ = Clock::now();
 }

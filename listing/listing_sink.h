@@ -1,6 +1,7 @@
 // Where a run's lines go: one output, written in batches of whole lines.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -9,13 +10,19 @@
 
 class ListingSink {
  public:
+  using Clock = std::chrono::steady_clock;
   // Lines are written once this many bytes are pending, even within a folder.
   static constexpr std::size_t kFlushBytes = 64 * 1024;
+  // ... or once this long has passed since the last write, so that a slow run (a share)
+  // shows its progress in the file. The clock is read at folder ends (FlushIfDue) and every
+  // kAddsPerClockCheck additions, never for every entry.
+  static constexpr std::chrono::milliseconds kFlushInterval{100};
+  static constexpr unsigned kAddsPerClockCheck = 256;
 
   // `utf8`: the text lines are written as UTF-8 instead of the listing file's 8-bit form
   // (the same bytes on POSIX, where names are written as they are).
   explicit ListingSink(platform::OutputFile output, bool utf8 = false)
-      : output_(std::move(output)), utf8_(utf8) {}
+      : output_(std::move(output)), utf8_(utf8), lastWrite_(Clock::now()) {}
 
   // Queues whole lines (each ending in CR LF), in the listing file's 8-bit form or as UTF-8,
   // and writes the queue once kFlushBytes are pending. Throws platform::SystemError.
@@ -32,11 +39,16 @@ class ListingSink {
   // document can still be closed to match.
   std::uint64_t State() const { return state_; }
 
-  // Writes every pending line with one call. The run calls it at the end of each folder,
-  // before the window may handle input (a message box among it), on Cancel and on errors.
-  // When the write fails part-way, the output is cut back to WholeLinesEnd and the pending
-  // lines are dropped before the failure is thrown.
+  // Writes every pending line with one call. The run calls it before the window may handle
+  // input (a message box among it), at the end, on Cancel and on errors. When the write fails
+  // part-way, the output is cut back to WholeLinesEnd and the pending lines are dropped before
+  // the failure is thrown.
   void Flush();
+  // Flushes when kFlushInterval has passed since the last write (at `now`). The run calls it
+  // at the end of each folder.
+  void FlushIfDue(Clock::time_point now = Clock::now());
+  // When the output was last written to (or opened).
+  Clock::time_point LastWrite() const { return lastWrite_; }
 
   // Lines queued so far, written or pending.
   std::uint64_t Lines() const { return lines_; }
@@ -53,4 +65,9 @@ class ListingSink {
   std::uint64_t written_ = 0;
   std::uint64_t state_ = 0;
   std::uint64_t writtenState_ = 0;
+  Clock::time_point lastWrite_;
+  unsigned addsSinceClock_ = 0;
+
+  // After an addition: writes the pending lines when they are enough or overdue.
+  void Added();
 };
