@@ -1,6 +1,5 @@
 #include "entry_layout.h"
 
-#include <algorithm>
 #include <type_traits>
 
 #include "platform/date_time_text.h"
@@ -14,25 +13,23 @@ void AppendSpaces(NativeString& text, std::int64_t count) {
   if (count > 0) text.append(static_cast<std::size_t>(count), NativeChar(' '));
 }
 
-}  // namespace
-
-void FormatEntryName(const ListingEntry& entry, int indentWidth, NativeString& lines) {
+// Appends the name line and returns its width in characters, as the layout counts widths.
+std::size_t AppendNameLine(const ListingEntry& entry, int indentWidth, NativeString& lines) {
   AppendSpaces(lines, indentWidth);
-  // A control character in a name (a Linux name may hold CR, LF or ESC) would split the
-  // entry's line or reach a terminal showing the file: it is written as '?'.
   const std::size_t start = lines.size();
   lines += entry.name;
-  std::replace_if(
-      lines.begin() + static_cast<std::ptrdiff_t>(start), lines.end(),
-      [](NativeChar c) {
-        const auto code = static_cast<std::make_unsigned_t<NativeChar>>(c);
-        return code < 0x20 || code == 0x7F;
-      },
-      NativeChar('?'));
+  // A control character in a name (a Linux name may hold CR, LF or ESC) would split the
+  // entry's line or reach a terminal showing the file: it is written as '?'.
+  for (auto c = lines.begin() + static_cast<std::ptrdiff_t>(start); c != lines.end(); ++c) {
+    const auto code = static_cast<std::make_unsigned_t<NativeChar>>(*c);
+    if (code < 0x20 || code == 0x7F) *c = NativeChar('?');
+  }
+  return static_cast<std::size_t>(indentWidth > 0 ? indentWidth : 0) +
+         platform::TextLength(entry.name);
 }
 
-NativeString FormatEntryInfo(const platform::FileFacts& facts, const LayoutOptions& options) {
-  NativeString info;
+void AppendEntryInfo(const platform::FileFacts& facts, const LayoutOptions& options,
+                     NativeString& info) {
   if (options.PrintFileSize) {
     info += NTEXT(" ");
     info += platform::DecimalText(facts.size);
@@ -42,22 +39,43 @@ NativeString FormatEntryInfo(const platform::FileFacts& facts, const LayoutOptio
     info += NTEXT("  ");
     info += platform::DateTimeText(facts.modified);
   }
+}
+
+// Right-justifies the information that ends `lines` from `infoStart` after a name line
+// `nameWidth` characters wide: puts the gap up to MaxWidth before it, or, when the two do not
+// fit, CR LF and a continuation line's indentation.
+void JustifyInfo(NativeString& lines, std::size_t infoStart, std::size_t nameWidth, int indentWidth,
+                 const LayoutOptions& options) {
+  const std::size_t infoWidth = platform::TextLength(NativeStringView(lines).substr(infoStart));
+  const std::int64_t gap =
+      std::int64_t{options.MaxWidth} - static_cast<std::int64_t>(nameWidth + infoWidth);
+  if (gap > 0) {
+    lines.insert(infoStart, static_cast<std::size_t>(gap), NativeChar(' '));
+    return;
+  }
+  const std::int64_t indent = std::int64_t{indentWidth} + 3;
+  lines.insert(infoStart, static_cast<std::size_t>(indent > 0 ? indent : 0), NativeChar(' '));
+  lines.insert(infoStart, kLineEnd);
+}
+
+}  // namespace
+
+void FormatEntryName(const ListingEntry& entry, int indentWidth, NativeString& lines) {
+  AppendNameLine(entry, indentWidth, lines);
+}
+
+NativeString FormatEntryInfo(const platform::FileFacts& facts, const LayoutOptions& options) {
+  NativeString info;
+  AppendEntryInfo(facts, options, info);
   return info;
 }
 
 void AlignEntryInfo(NativeString& lines, std::size_t nameLineStart, NativeStringView info,
                     int indentWidth, const LayoutOptions& options) {
-  const std::int64_t gap = std::int64_t{options.MaxWidth} -
-                           static_cast<std::int64_t>(
-                               platform::TextLength(NativeStringView(lines).substr(nameLineStart)) +
-                               platform::TextLength(info));
-  if (gap > 0) {
-    AppendSpaces(lines, gap);
-  } else {
-    lines += kLineEnd;
-    AppendSpaces(lines, indentWidth + 3);
-  }
+  const std::size_t nameWidth = platform::TextLength(NativeStringView(lines).substr(nameLineStart));
+  const std::size_t infoStart = lines.size();
   lines += info;
+  JustifyInfo(lines, infoStart, nameWidth, indentWidth, options);
 }
 
 void WriteFileEntry(const ListingEntry& entry, const EntryLayout& layout, NativeString& lines) {
@@ -65,12 +83,11 @@ void WriteFileEntry(const ListingEntry& entry, const EntryLayout& layout, Native
   const int indent = IndentWidth(layout, entry.level);
   switch (options.PrintStyle) {
     case kInfoOnExtraLine: {
-      FormatEntryName(entry, indent, lines);
+      AppendNameLine(entry, indent, lines);
       lines += kLineEnd;
-      const NativeString info = FormatEntryInfo(entry.facts, options);
-      if (!info.empty()) {
+      if (options.PrintFileSize || options.PrintDateTime) {
         AppendSpaces(lines, indent + 5);
-        lines += info;
+        AppendEntryInfo(entry.facts, options, lines);
         lines += kLineEnd;
       }
       break;
@@ -79,15 +96,16 @@ void WriteFileEntry(const ListingEntry& entry, const EntryLayout& layout, Native
       if (options.NoSpacesSeperate < 0)
         platform::ThrowProgramError(platform::ProgramError::kNegativeSpacing,
                                     platform::DecimalText(options.NoSpacesSeperate));
-      FormatEntryName(entry, indent, lines);
+      AppendNameLine(entry, indent, lines);
       AppendSpaces(lines, options.NoSpacesSeperate);
-      lines += FormatEntryInfo(entry.facts, options);
+      AppendEntryInfo(entry.facts, options, lines);
       lines += kLineEnd;
       break;
     case kInfoRightJustified: {
-      const std::size_t start = lines.size();
-      FormatEntryName(entry, indent, lines);
-      AlignEntryInfo(lines, start, FormatEntryInfo(entry.facts, options), indent, options);
+      const std::size_t nameWidth = AppendNameLine(entry, indent, lines);
+      const std::size_t infoStart = lines.size();
+      AppendEntryInfo(entry.facts, options, lines);
+      JustifyInfo(lines, infoStart, nameWidth, indent, options);
       lines += kLineEnd;
       break;
     }
@@ -101,6 +119,6 @@ void WriteEntryLines(const ListingEntry& entry, const EntryLayout& layout, Nativ
     WriteFileEntry(entry, layout, lines);
     return;
   }
-  FormatEntryName(entry, IndentWidth(layout, entry.level), lines);
+  AppendNameLine(entry, IndentWidth(layout, entry.level), lines);
   lines += kLineEnd;
 }
