@@ -1,5 +1,6 @@
 #include "entry_layout.h"
 
+#include <algorithm>
 #include <type_traits>
 
 #include "platform/date_time_text.h"
@@ -13,19 +14,27 @@ void AppendSpaces(NativeString& text, std::int64_t count) {
   if (count > 0) text.append(static_cast<std::size_t>(count), NativeChar(' '));
 }
 
+bool IsControl(NativeChar c) {
+  const auto code = static_cast<std::make_unsigned_t<NativeChar>>(c);
+  return code < 0x20 || code == 0x7F;
+}
+
 // Appends the name line and returns its width in characters, as the layout counts widths.
 std::size_t AppendNameLine(const ListingEntry& entry, int indentWidth, NativeString& lines) {
   AppendSpaces(lines, indentWidth);
   const std::size_t start = lines.size();
   lines += entry.name;
+  const std::size_t indent = static_cast<std::size_t>(indentWidth > 0 ? indentWidth : 0);
+  // Most names are printable ASCII, one character a unit: one pass tells.
+  if (std::all_of(entry.name.begin(), entry.name.end(), [](NativeChar c) {
+        return static_cast<std::make_unsigned_t<NativeChar>>(c) - 0x20u < 0x5Fu;
+      }))
+    return indent + entry.name.size();
   // A control character in a name (a Linux name may hold CR, LF or ESC) would split the
   // entry's line or reach a terminal showing the file: it is written as '?'.
-  for (auto c = lines.begin() + static_cast<std::ptrdiff_t>(start); c != lines.end(); ++c) {
-    const auto code = static_cast<std::make_unsigned_t<NativeChar>>(*c);
-    if (code < 0x20 || code == 0x7F) *c = NativeChar('?');
-  }
-  return static_cast<std::size_t>(indentWidth > 0 ? indentWidth : 0) +
-         platform::TextLength(entry.name);
+  for (auto c = lines.begin() + static_cast<std::ptrdiff_t>(start); c != lines.end(); ++c)
+    if (IsControl(*c)) *c = NativeChar('?');
+  return indent + platform::TextLength(entry.name);
 }
 
 void AppendEntryInfo(const platform::FileFacts& facts, const LayoutOptions& options,

@@ -60,7 +60,16 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t at, std::uint32_t& cod
 #endif
 
 // Number of characters in a text, as the listing layout counts widths: UTF-16 units on
-// Windows, code points of UTF-8 on POSIX.
-std::size_t TextLength(NativeStringView text);
+// Windows, code points of UTF-8 on POSIX. Inline: the layout measures every entry's name.
+inline std::size_t TextLength(NativeStringView text) {
+#ifdef _WIN32
+  return text.size();
+#else
+  std::size_t count = 0;
+  for (char c : text)
+    count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;  // continuations don't count
+  return count;
+#endif
+}
 
 }  // namespace platform

@@ -30,10 +30,4 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t at, std::uint32_t& cod
   return valid ? length : 0;
 }
 
-std::size_t TextLength(NativeStringView text) {
-  std::size_t count = 0;
-  for (unsigned char c : text) count += (c & 0xC0) != 0x80;  // continuation bytes don't count
-  return count;
-}
-
 }  // namespace platform

@@ -33,6 +33,4 @@ std::string ToUtf8(NativeStringView text) { return Narrow(CP_UTF8, text); }
 // characters the code page lacks become its default character.
 std::string ToListingBytes(NativeStringView text) { return Narrow(CP_ACP, text); }
 
-std::size_t TextLength(NativeStringView text) { return text.size(); }
-
 }  // namespace platform
