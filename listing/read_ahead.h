@@ -1,10 +1,12 @@
 // Reading the folders a walk enters, in the walk's depth-first order, ahead of it on a small
 // pool of worker threads. On a network share every folder listing waits for a round trip;
 // reading the next folders in parallel hides that wait while the walk still takes them one at
-// a time, in order, on its own thread, so what it writes does not change.
+// a time, in order, on its own thread, so what it writes does not change. Until listings prove
+// slow no worker runs and each folder is read on the walk's thread when the walk reaches it.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -22,21 +24,21 @@
 
 struct ReadAheadSettings {
   enum class Mode {
-    kAuto,  // the workers start once a listing proves slow (a share, a cold disk)
+    kAuto,  // the workers start once listings prove slow (a share, a cold disk)
     kOff,   // every folder is read on the walk's thread when the walk reaches it
-    kOn,    // the workers start with the run
+    kOn,    // one worker starts with the run
   };
   Mode mode = Mode::kAuto;
-  // Chosen by measurement: natively on a share 16 workers hid the most latency; under Wine,
-  // which lists one folder at a time in a process, 16 workers made a window's run twice as
-  // slow through contention, 4 made it faster than none.
+  // The most workers the pool grows to. Natively on a share 16 hid the most latency; under
+  // Wine, which lists one folder at a time in a process, more than 4 only contend.
 #ifdef _WIN32
   int workers = 4;
 #else
   int workers = 16;
 #endif
-  // Folders read and held ahead of the walk (workers' folders in progress included).
-  std::size_t depth = 256;
+  // What the folders read and not yet taken by the walk may hold, in bytes of their names and
+  // entry records; the folders the workers are reading come on top.
+  std::size_t bytesAhead = 1024 * 1024;
   // Called before every folder is read, on the thread that reads it; may throw, as a read
   // does. Lets tests delay listings and make them fail.
   std::function<void(const NativeString& path)> beforeRead;
@@ -44,12 +46,19 @@ struct ReadAheadSettings {
 
 // The settings with QUILLET_READ_AHEAD applied: "0" turns read-ahead off, "1" starts it with
 // the run; any other value, or none, keeps the automatic start. QUILLET_READ_AHEAD_WORKERS
-// (1..64) and QUILLET_READ_AHEAD_DEPTH (1..4096) replace the pool size and the depth. They are
-// there to compare settings by measurement.
+// (1..64) and QUILLET_READ_AHEAD_BYTES (4096..1073741824) replace the largest pool and the
+// bytes held ahead. They are there to compare settings by measurement.
 ReadAheadSettings ReadAheadFromEnvironment();
 
 class FolderReadAhead {
  public:
+  // A listing this slow is not served from a warm local cache (those take tens of
+  // microseconds).
+  static constexpr std::chrono::microseconds kSlowListing{500};
+  // The workers start once this many listings were slow and at least half of all were: a
+  // busy machine that delays the odd listing does not start them.
+  static constexpr std::size_t kSlowListingsToStart = 4;
+
   // Whether the walk enters the subfolder `item`. Called on the worker threads too: it must
   // only look at its argument.
   using EntersFolder = std::function<bool(const platform::FolderItem& item)>;
@@ -80,49 +89,93 @@ class FolderReadAhead {
   // Tells the workers to stop after the listing they are in (the run was cancelled).
   void Stop();
 
+  // Worker threads started so far in this run.
+  std::size_t Workers() const { return workers_.size(); }
+
  private:
+  using Clock = std::chrono::steady_clock;
   // A folder's place in the depth-first order: the index of each folder on the way to it.
   using Key = std::vector<std::uint32_t>;
+  using Identities = std::vector<platform::FolderIdentity>;
   struct Task {
     std::shared_ptr<const platform::OpenFolder> parent;
     platform::FolderItem item;  // as the parent lists it
     NativeString name;
-    NativeString path;
+    std::shared_ptr<const NativeString> parentPath;
     std::size_t depth = 0;
     // The identities of the folders open on the way to this one, those holding the root first.
-    std::shared_ptr<const std::vector<platform::FolderIdentity>> openAbove;
+    std::shared_ptr<const Identities> openAbove;
   };
   struct Result {
     Task task;  // kept so that a result dropped for room can be read again
+    NativeString path;
     std::shared_ptr<const platform::OpenFolder> folder;  // until its subfolders are queued
     platform::FolderContents contents;
     std::exception_ptr openError;
     std::exception_ptr readError;
   };
+  // A folder on the way to the walk's next one, while no worker runs: its subfolders that the
+  // walk enters, and how many of them it has entered.
+  struct Level {
+    std::optional<platform::OpenFolder> folder;
+    platform::FolderIdentity identity;
+    std::size_t depth = 0;
+    std::uint32_t place = 0;  // its index among its parent's subfolders
+    NativeString names;
+    std::vector<platform::FolderItem> subfolders;  // names in `names`
+    std::vector<std::uint32_t> places;             // their indices among the folder's subfolders
+    std::size_t next = 0;
+  };
 
+  // Alone on the walk's thread.
+  bool IsCycle(const platform::FolderContents& contents, const Identities& above) const;
+  void PushLevel(platform::OpenFolder folder, std::size_t depth, std::uint32_t place,
+                 const platform::FolderContents& contents);
+  void Listed(Clock::duration took);
+  void StartWorkers(std::size_t count);
+  void HandOverToWorkers();
+
+  // With workers.
   Result Execute(Task task);
   void Settle(Result& result) const;
   void WorkerLoop();
   bool TakeWork(std::unique_lock<std::mutex>& lock, Key& key, Task& task);
   bool DropLastForRoom();
   void Finish(const Key& key, Result result);
-  void StartWorkers();
+  void OpenNextFromWorkers();
+  static std::size_t BytesOf(const platform::FolderContents& contents);
 
   const ReadAheadSettings settings_;
   const platform::ReadRequest request_;
   const PrepareContents prepare_;
   const EntersFolder enters_;
 
+  // The walk on its own: the folders on the way, those holding the root, the folder OpenNext
+  // opened and where it lies.
+  std::vector<Level> levels_;
+  std::size_t levelCount_ = 0;  // levels_ beyond it are kept for their buffers
+  Identities enclosing_;
+  Identities above_;  // enclosing_ and the identities of levels_, for the cycle test
+  std::optional<platform::OpenFolder> opened_;
+  NativeString openedPath_;
+  std::size_t openedDepth_ = 0;
+  std::uint32_t openedPlace_ = 0;
+  Clock::time_point openedAt_;
+  Clock::time_point started_;
+  Clock::duration listingTime_{};
+  std::size_t listings_ = 0;  // read on the walk's thread
+  std::size_t slowListings_ = 0;
+  bool handedOver_ = false;
+
+  // The walk with workers.
   std::mutex mutex_;
   std::condition_variable changed_;
   std::atomic<bool> stop_{false};
   std::map<Key, Task> pending_;
   std::set<Key> inFlight_;
   std::map<Key, Result> done_;
-  std::size_t listings_ = 0;  // read on the walk's thread
-  std::size_t slowListings_ = 0;
+  std::size_t bytesDone_ = 0;  // BytesOf everything in done_
   std::vector<std::thread> workers_;
-
   // The folder OpenNext took, until ReadNext hands its contents over.
   std::optional<Result> next_;
 };

@@ -79,7 +79,7 @@ class ReadAhead : public ::testing::Test {
     settings.hooks = hooks_;
     settings.readAhead.mode = on ? ReadAheadSettings::Mode::kOn : ReadAheadSettings::Mode::kOff;
     settings.readAhead.workers = 4;
-    settings.readAhead.depth = 3;  // small, so that folders read far ahead give way
+    settings.readAhead.bytesAhead = 256;  // small, so that folders read far ahead give way
     settings.readAhead.beforeRead = beforeRead_;
     yields_ = 0;
     cancel_ = false;
