@@ -54,12 +54,26 @@ void FolderReadAhead::Stop() {
     std::lock_guard<std::mutex> lock(mutex_);
     stop_ = true;
   }
-  changed_.notify_all();
+  workerWakes_.notify_all();
 }
 
 std::size_t FolderReadAhead::BytesOf(const platform::FolderContents& contents) {
   return contents.names.size() * sizeof(NativeChar) +
          (contents.folders.size() + contents.files.size()) * sizeof(platform::FolderItem);
+}
+
+FolderReadAhead::OpenAbove::~OpenAbove() {
+  // A chain thousands of links long is let go one link at a time, not by recursion through
+  // every destructor: a deep tree must not exhaust the stack. A link no one else holds has no
+  // other owner to race with.
+  std::shared_ptr<const OpenAbove> next = std::move(up);
+  while (next && next.use_count() == 1) next = std::move(next->up);
+}
+
+bool FolderReadAhead::OpenAbove::Holds(const platform::FolderIdentity& id) const {
+  for (const OpenAbove* link = this; link != nullptr; link = link->up.get())
+    if (link->identity == id) return true;
+  return false;
 }
 
 bool FolderReadAhead::IsCycle(const platform::FolderContents& contents,
@@ -105,7 +119,7 @@ void FolderReadAhead::PushLevel(platform::OpenFolder folder, std::size_t depth, 
     level.places.push_back(static_cast<std::uint32_t>(i));
   }
   if (level.subfolders.empty()) return;
-  level.folder.emplace(std::move(folder));
+  level.folder = std::make_shared<const platform::OpenFolder>(std::move(folder));
   level.identity = contents.identity;
   level.depth = depth;
   level.place = place;
@@ -114,6 +128,10 @@ void FolderReadAhead::PushLevel(platform::OpenFolder folder, std::size_t depth, 
 }
 
 void FolderReadAhead::OpenNext() {
+  if (handedOver_ && workers_.empty()) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (done_.empty() && inFlight_.empty()) TakeBackFromWorkers();
+  }
   if (handedOver_) {
     OpenNextFromWorkers();
     return;
@@ -166,7 +184,7 @@ void FolderReadAhead::Listed(Clock::duration took) {
   listingTime_ += took;
   if (took < kSlowListing) return;
   ++slowListings_;
-  if (settings_.mode != ReadAheadSettings::Mode::kAuto || slowListings_ < kSlowListingsToStart ||
+  if (settings_.mode == ReadAheadSettings::Mode::kOff || slowListings_ < kSlowListingsToStart ||
       2 * slowListings_ < listings_ || levelCount_ == 0)
     return;
   const Clock::duration elapsed = Clock::now() - started_;
@@ -197,17 +215,18 @@ void FolderReadAhead::StartWorkers(std::size_t count) {
 void FolderReadAhead::HandOverToWorkers() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    // Those holding the root, outermost first, so that the nearest ends the chain.
+    std::shared_ptr<const OpenAbove> above;
+    for (auto id = enclosing_.rbegin(); id != enclosing_.rend(); ++id)
+      above = std::make_shared<const OpenAbove>(*id, std::move(above));
     Key key;
-    Identities above = enclosing_;
     for (std::size_t d = 0; d < levelCount_; ++d) {
       Level& level = levels_[d];
       if (d > 0) key.push_back(level.place);
-      above.push_back(level.identity);
-      auto folder = std::make_shared<const platform::OpenFolder>(std::move(*level.folder));
-      level.folder.reset();
+      above = std::make_shared<const OpenAbove>(level.identity, std::move(above));
+      const std::shared_ptr<const platform::OpenFolder> folder = std::move(level.folder);
       if (level.next == level.subfolders.size()) continue;
       auto path = std::make_shared<const NativeString>(folder->Path());
-      auto openAbove = std::make_shared<const Identities>(above);
       for (std::size_t j = level.next; j < level.subfolders.size(); ++j) {
         const platform::FolderItem& item = level.subfolders[j];
         Task task;
@@ -216,7 +235,7 @@ void FolderReadAhead::HandOverToWorkers() {
         task.name = NativeStringView(level.names).substr(item.nameOffset, item.nameLength);
         task.parentPath = path;
         task.depth = level.depth + 1;
-        task.openAbove = openAbove;
+        task.openAbove = above;
         Key childKey = key;
         childKey.push_back(level.places[j]);
         pending_.emplace(std::move(childKey), std::move(task));
@@ -224,9 +243,67 @@ void FolderReadAhead::HandOverToWorkers() {
     }
     levelCount_ = 0;
     above_.clear();
+    if (listings_ > 0) recentListing_ = listingTime_ / static_cast<long>(listings_);
+    fastListings_ = 0;
     handedOver_ = true;
   }
-  changed_.notify_all();
+  workerWakes_.notify_all();
+}
+
+// Lets the workers go after the listing each is in, and waits for them.
+void FolderReadAhead::RetireWorkers() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    retire_ = true;
+  }
+  workerWakes_.notify_all();
+  for (std::thread& worker : workers_) worker.join();
+  workers_.clear();
+  std::lock_guard<std::mutex> lock(mutex_);
+  retire_ = false;
+}
+
+// With no worker left and every folder read ahead taken, the walk goes back to reading on its
+// own: the subfolders still to enter are those of the folders on the way to the first of
+// them, which become its levels again. Called under the lock.
+void FolderReadAhead::TakeBackFromWorkers() {
+  handedOver_ = false;
+  levelCount_ = 0;
+  above_ = enclosing_;
+  listings_ = 0;
+  slowListings_ = 0;
+  listingTime_ = {};
+  started_ = Clock::now();
+  if (pending_.empty()) return;
+  const Key& firstKey = pending_.begin()->first;
+  const std::size_t deepest = firstKey.size() - 1;  // the depth of the first one's parent
+  // The first one's chain holds its parent, the parent's parent, ... the root, then those
+  // holding the root.
+  const OpenAbove* link = pending_.begin()->second.openAbove.get();
+  if (levels_.size() <= deepest) levels_.resize(deepest + 1);
+  for (std::size_t d = deepest + 1; d-- > 0; link = link->up.get()) {
+    Level& level = levels_[d];
+    level.folder.reset();
+    level.identity = link->identity;
+    level.depth = d;
+    level.place = d > 0 ? firstKey[d - 1] : 0;
+    level.names.clear();
+    level.subfolders.clear();
+    level.places.clear();
+    level.next = 0;
+  }
+  for (std::size_t d = 0; d <= deepest; ++d) above_.push_back(levels_[d].identity);
+  levelCount_ = deepest + 1;
+  for (auto& [key, task] : pending_) {
+    Level& level = levels_[key.size() - 1];
+    if (!level.folder) level.folder = task.parent;
+    platform::FolderItem item = task.item;
+    item.nameOffset = static_cast<std::uint32_t>(level.names.size());
+    level.names.append(task.name);
+    level.subfolders.push_back(item);
+    level.places.push_back(key.back());
+  }
+  pending_.clear();
 }
 
 FolderReadAhead::Result FolderReadAhead::Execute(Task task) {
@@ -253,28 +330,31 @@ FolderReadAhead::Result FolderReadAhead::Execute(Task task) {
 }
 
 void FolderReadAhead::Settle(Result& result) const {
-  if (IsCycle(result.contents, *result.task.openAbove)) {
+  const OpenAbove* above = result.task.openAbove.get();
+  if (above != nullptr && above->Holds(result.contents.identity)) {
     result.contents.Clear();
     return;
   }
   if (prepare_) prepare_(result.task.depth, result.contents);
 }
 
-// Queues the subfolders the walk enters; their keys follow `key` in depth-first order.
-void FolderReadAhead::Finish(const Key& key, Result result) {
+// Queues the subfolders the walk enters; their keys follow `key` in depth-first order. `took`:
+// how long the listing took.
+void FolderReadAhead::Finish(const Key& key, Result result, Clock::duration took) {
   inFlight_.erase(key);
+  recentListing_ += (took - recentListing_) / 8;
+  fastListings_ = took < kSlowListing ? fastListings_ + 1 : 0;
+  std::size_t queued = 0;
   if (!result.openError && !result.readError) {
     const platform::FolderContents& contents = result.contents;
     std::shared_ptr<const NativeString> path;
-    std::shared_ptr<const Identities> openAbove;
+    std::shared_ptr<const OpenAbove> openAbove;
     for (std::size_t i = 0; i < contents.folders.size(); ++i) {
       const platform::FolderItem& item = contents.folders[i];
       if (!enters_(item)) continue;
       if (!path) {
         path = std::make_shared<const NativeString>(result.path);
-        auto above = std::make_shared<Identities>(*result.task.openAbove);
-        above->push_back(contents.identity);
-        openAbove = std::move(above);
+        openAbove = std::make_shared<const OpenAbove>(contents.identity, result.task.openAbove);
       }
       Key childKey = key;
       childKey.push_back(static_cast<std::uint32_t>(i));
@@ -286,17 +366,26 @@ void FolderReadAhead::Finish(const Key& key, Result result) {
       child.depth = result.task.depth + 1;
       child.openAbove = openAbove;
       pending_.emplace(std::move(childKey), std::move(child));
+      ++queued;
     }
   }
   // The folder stays open only as long as a subfolder still has to be opened from it.
   result.folder.reset();
   bytesDone_ += BytesOf(result.contents);
   done_.emplace(key, std::move(result));
+  if (walkWaits_) walkWakes_.notify_one();
+  if (queued > 0 && idleWorkers_ > 0) {
+    if (queued == 1) {
+      workerWakes_.notify_one();
+    } else {
+      workerWakes_.notify_all();
+    }
+  }
 }
 
 void FolderReadAhead::OpenNextFromWorkers() {
   std::unique_lock<std::mutex> lock(mutex_);
-  // The walk waited for a slow listing: the pool is too small for the listings' latency.
+  // The walk waited for a slow listing: too few workers for the listings' latency.
   bool stalled = false;
   for (;;) {
     // Everything before the walk's next folder has been taken, so it holds the least key.
@@ -313,15 +402,24 @@ void FolderReadAhead::OpenNextFromWorkers() {
       bytesDone_ -= BytesOf(done_.begin()->second.contents);
       next_.emplace(std::move(done_.begin()->second));
       done_.erase(done_.begin());
+      // Room for another folder ahead.
+      if (idleWorkers_ > 0 && !pending_.empty()) workerWakes_.notify_one();
       break;
     }
+    const bool inFlight = !inFlight_.empty() && least == &*inFlight_.begin();
+    // While listings are fast the walk would wait for its next folder only a moment: it
+    // reads a later one meanwhile rather than sleep and be woken for every folder.
+    const bool readsLater = inFlight && !pending_.empty() && recentListing_ < kSlowListing &&
+                            bytesDone_ < settings_.bytesAhead;
     const Clock::time_point start = Clock::now();
-    if (!inFlight_.empty() && least == &*inFlight_.begin()) {
-      changed_.wait(lock);
+    if (inFlight && !readsLater) {
+      walkWaits_ = true;
+      walkWakes_.wait(lock);
+      walkWaits_ = false;
       stalled = stalled || Clock::now() - start >= kSlowListing;
       continue;
     }
-    // Nobody reads it yet: this thread does, rather than wait for a worker.
+    // The first folder nobody reads yet: this thread reads it, rather than wait for a worker.
     auto first = pending_.begin();
     const Key key = first->first;
     Task task = std::move(first->second);
@@ -329,13 +427,16 @@ void FolderReadAhead::OpenNextFromWorkers() {
     inFlight_.insert(key);
     lock.unlock();
     Result result = Execute(std::move(task));
-    stalled = stalled || Clock::now() - start >= kSlowListing;
+    const Clock::duration took = Clock::now() - start;
+    stalled = stalled || (!inFlight && took >= kSlowListing);
     lock.lock();
-    Finish(key, std::move(result));
+    Finish(key, std::move(result), took);
   }
+  const bool grow = stalled && recentListing_ >= kSlowListing;
+  const bool retire = fastListings_ >= kFastListingsToStop;
   lock.unlock();
-  changed_.notify_all();  // room for more folders ahead
-  if (stalled) StartWorkers(workers_.size());
+  if (grow) StartWorkers(std::max<std::size_t>(workers_.size(), 1));
+  if (retire && !workers_.empty()) RetireWorkers();
   next_->task.parent.reset();
   if (next_->openError) std::rethrow_exception(next_->openError);
 }
@@ -346,10 +447,11 @@ void FolderReadAhead::WorkerLoop() {
   Task task;
   while (TakeWork(lock, key, task)) {
     lock.unlock();
+    const Clock::time_point start = Clock::now();
     Result result = Execute(std::move(task));
+    const Clock::duration took = Clock::now() - start;
     lock.lock();
-    Finish(key, std::move(result));
-    changed_.notify_all();
+    Finish(key, std::move(result), took);
   }
 }
 
@@ -357,7 +459,7 @@ void FolderReadAhead::WorkerLoop() {
 // it ahead of the walk. Returns false when the reader stops.
 bool FolderReadAhead::TakeWork(std::unique_lock<std::mutex>& lock, Key& key, Task& task) {
   for (;;) {
-    if (stop_) return false;
+    if (stop_ || retire_) return false;
     if (!pending_.empty() && (bytesDone_ < settings_.bytesAhead || DropLastForRoom())) {
       auto first = pending_.begin();
       key = first->first;
@@ -366,7 +468,9 @@ bool FolderReadAhead::TakeWork(std::unique_lock<std::mutex>& lock, Key& key, Tas
       inFlight_.insert(key);
       return true;
     }
-    changed_.wait(lock);
+    ++idleWorkers_;
+    workerWakes_.wait(lock);
+    --idleWorkers_;
   }
 }
 

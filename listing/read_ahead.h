@@ -58,6 +58,9 @@ class FolderReadAhead {
   // The workers start once this many listings were slow and at least half of all were: a
   // busy machine that delays the odd listing does not start them.
   static constexpr std::size_t kSlowListingsToStart = 4;
+  // They stop once this many listings in a row were fast (a warm local tree, where workers
+  // only contend with the walk), and start again by the rule above.
+  static constexpr std::size_t kFastListingsToStop = 64;
 
   // Whether the walk enters the subfolder `item`. Called on the worker threads too: it must
   // only look at its argument.
@@ -89,7 +92,8 @@ class FolderReadAhead {
   // Tells the workers to stop after the listing they are in (the run was cancelled).
   void Stop();
 
-  // Worker threads started so far in this run.
+  // The worker threads running (none until listings prove slow, or one with the run when
+  // forced on; none again after a run of fast listings). For the walk's thread.
   std::size_t Workers() const { return workers_.size(); }
 
  private:
@@ -97,14 +101,27 @@ class FolderReadAhead {
   // A folder's place in the depth-first order: the index of each folder on the way to it.
   using Key = std::vector<std::uint32_t>;
   using Identities = std::vector<platform::FolderIdentity>;
+  // The identities of the folders open on the way to a folder, nearest first. Each link shares
+  // the chain above it, so that going one level deeper costs one link, not a copy of the chain.
+  struct OpenAbove {
+    OpenAbove(platform::FolderIdentity id, std::shared_ptr<const OpenAbove> above)
+        : identity(id), up(std::move(above)) {}
+    ~OpenAbove();
+    OpenAbove(const OpenAbove&) = delete;
+    OpenAbove& operator=(const OpenAbove&) = delete;
+    bool Holds(const platform::FolderIdentity& id) const;
+
+    const platform::FolderIdentity identity;
+    mutable std::shared_ptr<const OpenAbove> up;
+  };
   struct Task {
     std::shared_ptr<const platform::OpenFolder> parent;
     platform::FolderItem item;  // as the parent lists it
     NativeString name;
     std::shared_ptr<const NativeString> parentPath;
     std::size_t depth = 0;
-    // The identities of the folders open on the way to this one, those holding the root first.
-    std::shared_ptr<const Identities> openAbove;
+    // The folders open on the way to this one, up to those holding the root.
+    std::shared_ptr<const OpenAbove> openAbove;
   };
   struct Result {
     Task task;  // kept so that a result dropped for room can be read again
@@ -117,7 +134,7 @@ class FolderReadAhead {
   // A folder on the way to the walk's next one, while no worker runs: its subfolders that the
   // walk enters, and how many of them it has entered.
   struct Level {
-    std::optional<platform::OpenFolder> folder;
+    std::shared_ptr<const platform::OpenFolder> folder;
     platform::FolderIdentity identity;
     std::size_t depth = 0;
     std::uint32_t place = 0;  // its index among its parent's subfolders
@@ -134,6 +151,8 @@ class FolderReadAhead {
   void Listed(Clock::duration took);
   void StartWorkers(std::size_t count);
   void HandOverToWorkers();
+  void RetireWorkers();
+  void TakeBackFromWorkers();
 
   // With workers.
   Result Execute(Task task);
@@ -141,7 +160,7 @@ class FolderReadAhead {
   void WorkerLoop();
   bool TakeWork(std::unique_lock<std::mutex>& lock, Key& key, Task& task);
   bool DropLastForRoom();
-  void Finish(const Key& key, Result result);
+  void Finish(const Key& key, Result result, Clock::duration took);
   void OpenNextFromWorkers();
   static std::size_t BytesOf(const platform::FolderContents& contents);
 
@@ -167,14 +186,23 @@ class FolderReadAhead {
   std::size_t slowListings_ = 0;
   bool handedOver_ = false;
 
-  // The walk with workers.
+  // The walk with workers. The walk and the workers wait on a condition each, and each side
+  // wakes the other only when it waits, so that a run of small folders costs no wake-up per
+  // folder.
   std::mutex mutex_;
-  std::condition_variable changed_;
+  std::condition_variable walkWakes_;
+  std::condition_variable workerWakes_;
+  bool walkWaits_ = false;
+  std::size_t idleWorkers_ = 0;
   std::atomic<bool> stop_{false};
+  bool retire_ = false;  // the workers leave after the listing they are in
   std::map<Key, Task> pending_;
   std::set<Key> inFlight_;
   std::map<Key, Result> done_;
   std::size_t bytesDone_ = 0;  // BytesOf everything in done_
+  // How long listings take lately, whoever makes them: an average over the last few.
+  Clock::duration recentListing_{};
+  std::size_t fastListings_ = 0;  // in a row, lately
   std::vector<std::thread> workers_;
   // The folder OpenNext took, until ReadNext hands its contents over.
   std::optional<Result> next_;

@@ -1,6 +1,7 @@
 // Reading the entries of one folder, in the order NTFS gives them on every build.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -60,6 +61,14 @@ struct FolderContents {
     return NativeStringView(names).substr(item.nameOffset, item.nameLength);
   }
 };
+
+// A folder's entries are read this many bytes at a time: one getdents64 on POSIX, one
+// GetFileInformationByHandleEx on Windows (as much as FindFirstFileExW's large fetch).
+#ifdef _WIN32
+inline constexpr std::size_t kFolderReadBufferBytes = 64 * 1024;
+#else
+inline constexpr std::size_t kFolderReadBufferBytes = 32 * 1024;
+#endif
 
 struct ReadRequest {
   bool folders = true;

@@ -204,8 +204,8 @@ class FolderEntries {
   int fd_;
   const NativeString& path_;
 #ifdef __linux__
-  // 32 KiB hold a folder of several hundred entries in one call.
-  alignas(8) char buffer_[32 * 1024];
+  // A folder of several hundred entries in one call.
+  alignas(8) char buffer_[kFolderReadBufferBytes];
   std::size_t at_ = 0;
   std::size_t end_ = 0;
 #else

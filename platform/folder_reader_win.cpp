@@ -6,28 +6,12 @@
 #include <utility>
 
 #include "folder_reader.h"
+#include "long_path_win.h"
 #include "system_error.h"
 
 namespace platform {
 
 namespace {
-
-// Extended-length form of a full path, so that paths past MAX_PATH work as any other.
-NativeString ExtendedPath(const NativeString& full) {
-  if (full.rfind(L"\\\\?\\", 0) == 0) return full;
-  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
-  return L"\\\\?\\" + full;
-}
-
-NativeString FullPathName(const NativeString& path) {
-  DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (size == 0) ThrowSystemError(static_cast<long>(GetLastError()), path);
-  NativeString full(size, L'\0');
-  size = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-  if (size == 0) ThrowSystemError(static_cast<long>(GetLastError()), path);
-  full.resize(size);
-  return full;
-}
 
 bool IsRoot(const NativeString& full) {
   if (full.size() == 3 && full[1] == L':') return true;  // a drive root
@@ -202,8 +186,7 @@ std::vector<FolderIdentity> OpenFolder::EnclosingIdentities() const {
 void OpenFolder::Read(const ReadRequest& request, FolderContents& out) const {
   out.Clear();
   out.identity = identity_;
-  // 64 KiB, as FindFirstFileExW's large fetch: a folder of hundreds of entries in one call.
-  constexpr DWORD kBufferBytes = 64 * 1024;
+  constexpr DWORD kBufferBytes = static_cast<DWORD>(kFolderReadBufferBytes);
   std::unique_ptr<char[]> buffer(new char[kBufferBytes]);
   // The first call restarts the enumeration, so that a second reading starts over.
   FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;

@@ -10,6 +10,7 @@
 
 #include "listing/app_options.h"
 #include "listing/folder_listing.h"
+#include "platform/folder_reader.h"
 #include "platform/system_error.h"
 #include "support/temp_tree.h"
 
@@ -159,6 +160,21 @@ TEST_F(FolderListing, NegativeIndentationEndsTheRunWithAnError) {
   NativeString root = Source();
   root.insert(root.rfind(kPathSeparator), NativeString(3, kPathSeparator));
   EXPECT_THROW(testing_support::RunListing(root, output_, 2), platform::SystemError);
+}
+
+// A folder is read a buffer at a time: one that takes several comes out whole and in order.
+// On Linux each 44-character name takes a 64-byte record, so that after "." and ".." fill the
+// first buffer short, the second is filled to its last byte by a name ending at its edge.
+TEST_F(FolderListing, AFolderOfSeveralReadBuffersIsListedWhole) {
+  const std::size_t count = 3 * platform::kFolderReadBufferBytes / 64 + 7;
+  Lines expected;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::string name = "entry-" + std::to_string(100000 + i);
+    name.resize(44, 'x');
+    tree_.File("src/" + name);
+    expected.push_back("   " + name);
+  }
+  EXPECT_EQ(List(Source(), kListFilesOnly), expected);
 }
 
 TEST_F(FolderListing, DepthAndEntryNamesCountThePlatformSeparator) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "listing/app_options.h"
@@ -35,6 +37,48 @@ TEST(ListingSink, LinesWaitForAFlushAndGoOutWhole) {
   EXPECT_GT(bytes.size(), ListingSink::kFlushBytes);
   EXPECT_EQ(bytes.size(), sink.WholeLinesEnd());
   EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+}
+
+// Lines also go out once the flush interval has passed since the last write. The clock is read
+// where the walk ends a folder and every few hundred additions, never for each line.
+TEST(ListingSink, PendingLinesGoOutOnceTheIntervalHasPassed) {
+  TempTree tree;
+  const NativeString file = tree.Path("log.txt");
+  ListingSink sink{platform::OutputFile(file)};
+  const ListingSink::Clock::time_point opened = sink.LastWrite();
+  sink.Add(N("first\r\n"));
+  sink.FlushIfDue(opened + ListingSink::kFlushInterval - std::chrono::milliseconds(1));
+  EXPECT_EQ(ReadBytes(file), "");
+  sink.FlushIfDue(opened + ListingSink::kFlushInterval);
+  EXPECT_EQ(ReadBytes(file), "first\r\n");
+
+  std::this_thread::sleep_for(ListingSink::kFlushInterval);
+  for (unsigned i = 1; i < ListingSink::kAddsPerClockCheck; ++i) sink.Add(N("x\r\n"));
+  EXPECT_EQ(ReadBytes(file), "first\r\n");
+  sink.Add(N("x\r\n"));
+  EXPECT_EQ(ReadBytes(file).size(), 7 + 3 * ListingSink::kAddsPerClockCheck);
+}
+
+// A walk that waits on a slow folder has the lines before it in the file once that folder ends.
+TEST(ListingSink, ASlowWalkShowsItsLinesAfterTheInterval) {
+  testing_support::ResetListingState();
+  AppOptions.PrintStyle = 0;
+  TempTree tree;
+  for (const char* folder : {"a", "b", "c", "d"}) tree.File(std::string("src/") + folder + "/f");
+  const NativeString out = tree.Path("out.txt");
+  std::string seenAtD = "not read";
+  ListingSettings settings;
+  settings.source = tree.Path("src");
+  settings.output = out;
+  settings.layout = LayoutOf(AppOptions);
+  settings.readAhead.mode = ReadAheadSettings::Mode::kOff;
+  settings.readAhead.beforeRead = [&](const NativeString& path) {
+    if (path == tree.Path("src/c")) std::this_thread::sleep_for(2 * ListingSink::kFlushInterval);
+    if (path == tree.Path("src/d")) seenAtD = ReadBytes(out);
+  };
+  ASSERT_TRUE(ListingRun(std::move(settings)).WriteFolderListing());
+  EXPECT_EQ(seenAtD, "   a\r\n      f\r\n   b\r\n      f\r\n   c\r\n      f\r\n");
+  testing_support::ResetListingState();
 }
 
 TEST(ListingSink, OutputThatCannotBeOpenedThrows) {
