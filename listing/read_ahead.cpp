@@ -76,6 +76,10 @@ bool FolderReadAhead::OpenAbove::Holds(const platform::FolderIdentity& id) const
   return false;
 }
 
+bool FolderReadAhead::IsSlow(Clock::duration took, std::size_t entries) {
+  return took >= kSlowListing && took >= kSlowListingPerEntry * static_cast<long>(entries);
+}
+
 bool FolderReadAhead::IsCycle(const platform::FolderContents& contents,
                               const Identities& above) const {
   return std::find(above.begin(), above.end(), contents.identity) != above.end();
@@ -161,7 +165,9 @@ void FolderReadAhead::ReadNext(platform::FolderContents& out) {
     Result result = std::move(*next_);
     next_.reset();
     if (result.readError) std::rethrow_exception(result.readError);
-    out = std::move(result.contents);
+    std::swap(out, result.contents);
+    std::lock_guard<std::mutex> lock(mutex_);
+    GiveSpare(std::move(result.contents));
     return;
   }
   platform::OpenFolder folder = std::move(*opened_);
@@ -174,15 +180,15 @@ void FolderReadAhead::ReadNext(platform::FolderContents& out) {
     prepare_(openedDepth_, out);
   }
   PushLevel(std::move(folder), openedDepth_, openedPlace_, out);
-  Listed(Clock::now() - openedAt_);
+  Listed(Clock::now() - openedAt_, out.folders.size() + out.files.size());
 }
 
 // Counts a listing made on the walk's thread, and starts the workers when the listings have
 // proved slow: as many as listings the walk would wait for while it lays out one folder.
-void FolderReadAhead::Listed(Clock::duration took) {
+void FolderReadAhead::Listed(Clock::duration took, std::size_t entries) {
   ++listings_;
   listingTime_ += took;
-  if (took < kSlowListing) return;
+  if (!IsSlow(took, entries)) return;
   ++slowListings_;
   if (settings_.mode == ReadAheadSettings::Mode::kOff || slowListings_ < kSlowListingsToStart ||
       2 * slowListings_ < listings_ || levelCount_ == 0)
@@ -243,7 +249,7 @@ void FolderReadAhead::HandOverToWorkers() {
     }
     levelCount_ = 0;
     above_.clear();
-    if (listings_ > 0) recentListing_ = listingTime_ / static_cast<long>(listings_);
+    if (listings_ > 0) recentSlow_ = static_cast<int>(256 * slowListings_ / listings_);
     fastListings_ = 0;
     handedOver_ = true;
   }
@@ -306,9 +312,25 @@ void FolderReadAhead::TakeBackFromWorkers() {
   pending_.clear();
 }
 
-FolderReadAhead::Result FolderReadAhead::Execute(Task task) {
+// Under the lock.
+platform::FolderContents FolderReadAhead::TakeSpare() {
+  platform::FolderContents buffers;
+  if (!spare_.empty()) {
+    buffers = std::move(spare_.back());
+    spare_.pop_back();
+  }
+  return buffers;
+}
+
+// Under the lock. A few are kept: one for each reader at most.
+void FolderReadAhead::GiveSpare(platform::FolderContents buffers) {
+  if (spare_.size() <= workers_.size()) spare_.push_back(std::move(buffers));
+}
+
+FolderReadAhead::Result FolderReadAhead::Execute(Task task, platform::FolderContents buffers) {
   Result result;
   result.task = std::move(task);
+  result.contents = std::move(buffers);
   result.path = *result.task.parentPath;
   platform::AppendPathComponent(result.path, result.task.name);
   try {
@@ -342,8 +364,9 @@ void FolderReadAhead::Settle(Result& result) const {
 // how long the listing took.
 void FolderReadAhead::Finish(const Key& key, Result result, Clock::duration took) {
   inFlight_.erase(key);
-  recentListing_ += (took - recentListing_) / 8;
-  fastListings_ = took < kSlowListing ? fastListings_ + 1 : 0;
+  const bool slow = IsSlow(took, result.contents.folders.size() + result.contents.files.size());
+  recentSlow_ += ((slow ? 256 : 0) - recentSlow_) / 8;
+  fastListings_ = slow ? 0 : fastListings_ + 1;
   std::size_t queued = 0;
   if (!result.openError && !result.readError) {
     const platform::FolderContents& contents = result.contents;
@@ -409,8 +432,8 @@ void FolderReadAhead::OpenNextFromWorkers() {
     const bool inFlight = !inFlight_.empty() && least == &*inFlight_.begin();
     // While listings are fast the walk would wait for its next folder only a moment: it
     // reads a later one meanwhile rather than sleep and be woken for every folder.
-    const bool readsLater = inFlight && !pending_.empty() && recentListing_ < kSlowListing &&
-                            bytesDone_ < settings_.bytesAhead;
+    const bool readsLater =
+        inFlight && !pending_.empty() && recentSlow_ < 128 && bytesDone_ < settings_.bytesAhead;
     const Clock::time_point start = Clock::now();
     if (inFlight && !readsLater) {
       walkWaits_ = true;
@@ -425,14 +448,15 @@ void FolderReadAhead::OpenNextFromWorkers() {
     Task task = std::move(first->second);
     pending_.erase(first);
     inFlight_.insert(key);
+    platform::FolderContents buffers = TakeSpare();
     lock.unlock();
-    Result result = Execute(std::move(task));
+    Result result = Execute(std::move(task), std::move(buffers));
     const Clock::duration took = Clock::now() - start;
     stalled = stalled || (!inFlight && took >= kSlowListing);
     lock.lock();
     Finish(key, std::move(result), took);
   }
-  const bool grow = stalled && recentListing_ >= kSlowListing;
+  const bool grow = stalled && recentSlow_ >= 128;
   const bool retire = fastListings_ >= kFastListingsToStop;
   lock.unlock();
   if (grow) StartWorkers(std::max<std::size_t>(workers_.size(), 1));
@@ -446,9 +470,10 @@ void FolderReadAhead::WorkerLoop() {
   Key key;
   Task task;
   while (TakeWork(lock, key, task)) {
+    platform::FolderContents buffers = TakeSpare();
     lock.unlock();
     const Clock::time_point start = Clock::now();
-    Result result = Execute(std::move(task));
+    Result result = Execute(std::move(task), std::move(buffers));
     const Clock::duration took = Clock::now() - start;
     lock.lock();
     Finish(key, std::move(result), took);
@@ -490,6 +515,7 @@ bool FolderReadAhead::DropLastForRoom() {
     child = pending_.erase(child);
   bytesDone_ -= BytesOf(last->second.contents);
   pending_.emplace(dropped, std::move(last->second.task));
+  GiveSpare(std::move(last->second.contents));
   done_.erase(last);
   return bytesDone_ < settings_.bytesAhead;
 }

@@ -52,15 +52,17 @@ ReadAheadSettings ReadAheadFromEnvironment();
 
 class FolderReadAhead {
  public:
-  // A listing this slow is not served from a warm local cache (those take tens of
-  // microseconds).
+  // A listing this slow, and this slow for each of its entries, is not served from a warm
+  // local cache: those take tens of microseconds, and a folder of thousands of entries under a
+  // microsecond each, which workers would not make faster.
   static constexpr std::chrono::microseconds kSlowListing{500};
+  static constexpr std::chrono::microseconds kSlowListingPerEntry{10};
   // The workers start once this many listings were slow and at least half of all were: a
   // busy machine that delays the odd listing does not start them.
   static constexpr std::size_t kSlowListingsToStart = 4;
   // They stop once this many listings in a row were fast (a warm local tree, where workers
   // only contend with the walk), and start again by the rule above.
-  static constexpr std::size_t kFastListingsToStop = 64;
+  static constexpr std::size_t kFastListingsToStop = 32;
 
   // Whether the walk enters the subfolder `item`. Called on the worker threads too: it must
   // only look at its argument.
@@ -144,18 +146,22 @@ class FolderReadAhead {
     std::size_t next = 0;
   };
 
+  static bool IsSlow(Clock::duration took, std::size_t entries);
+
   // Alone on the walk's thread.
   bool IsCycle(const platform::FolderContents& contents, const Identities& above) const;
   void PushLevel(platform::OpenFolder folder, std::size_t depth, std::uint32_t place,
                  const platform::FolderContents& contents);
-  void Listed(Clock::duration took);
+  void Listed(Clock::duration took, std::size_t entries);
   void StartWorkers(std::size_t count);
   void HandOverToWorkers();
   void RetireWorkers();
   void TakeBackFromWorkers();
 
   // With workers.
-  Result Execute(Task task);
+  Result Execute(Task task, platform::FolderContents buffers);
+  platform::FolderContents TakeSpare();
+  void GiveSpare(platform::FolderContents buffers);
   void Settle(Result& result) const;
   void WorkerLoop();
   bool TakeWork(std::unique_lock<std::mutex>& lock, Key& key, Task& task);
@@ -199,9 +205,12 @@ class FolderReadAhead {
   std::map<Key, Task> pending_;
   std::set<Key> inFlight_;
   std::map<Key, Result> done_;
+  // Contents the walk is done with, whose buffers the next readings reuse: fresh buffers for
+  // every folder cost time, and memory left behind in each thread's allocator.
+  std::vector<platform::FolderContents> spare_;
   std::size_t bytesDone_ = 0;  // BytesOf everything in done_
-  // How long listings take lately, whoever makes them: an average over the last few.
-  Clock::duration recentListing_{};
+  // How many of the last few listings were slow, whoever made them: an average, of 256.
+  int recentSlow_ = 0;
   std::size_t fastListings_ = 0;  // in a row, lately
   std::vector<std::thread> workers_;
   // The folder OpenNext took, until ReadNext hands its contents over.

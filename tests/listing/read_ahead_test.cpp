@@ -115,6 +115,20 @@ TEST_F(ReadAhead, ListingsDelayedAtRandomGiveTheSequentialBytes) {
   }
 }
 
+// Forced on, one worker starts with the run and stops after the stretch of fast listings; the
+// slow ones after it start the workers again from where the walk is, with folders still to
+// enter at every level.
+TEST_F(ReadAhead, WorkersThatStopAndStartAgainGiveTheSequentialBytes) {
+  for (int i = 0; i < 60; ++i) tree_.File("src/z/" + std::to_string(i) + "/f.txt");
+  for (int i = 0; i < 10; ++i) tree_.File("src/zz" + std::to_string(i) + "/f.txt");
+  const NativeString slowPart = tree_.Path("src/z") + kPathSeparator;
+  beforeRead_ = [&slowPart](const NativeString& path) {
+    if (path.rfind(slowPart, 0) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  };
+  const std::string sequential = List(false);
+  EXPECT_EQ(List(true), sequential);
+}
+
 TEST_F(ReadAhead, CancelEndsTheRunAsBeforeWithNoWorkerLeft) {
   int cancelAtYield = 0;
   hooks_.inputPending = [] { return true; };
@@ -178,4 +192,28 @@ TEST(ReadAheadStart, WorkersStartAfterTheFourthSlowListing) {
     reader.ReadNext(contents);
   }
   EXPECT_GT(reader.Workers(), 0u);
+}
+
+// A large folder takes long without waiting for anything: under 10 us an entry is not slow.
+TEST(ReadAheadStart, LargeFoldersListedAtLocalSpeedStartNoWorkers) {
+  TempTree tree;
+  for (int i = 0; i < 6; ++i)
+    for (int f = 0; f < 200; ++f) tree.File("src/f" + std::to_string(i) + "/" + std::to_string(f));
+  ReadAheadSettings settings;
+  settings.mode = ReadAheadSettings::Mode::kAuto;
+  settings.workers = 2;
+  settings.beforeRead = [](const NativeString&) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  };
+  FolderReadAhead reader(settings, platform::ReadRequest{}, nullptr,
+                         [](const platform::FolderItem& item) { return item.descend; });
+  platform::FolderContents contents;
+  reader.ReadRoot(platform::OpenFolder(platform::FullFolderPath(tree.Path("src"))), contents);
+  ASSERT_EQ(contents.folders.size(), 6u);
+  for (int listing = 0; listing < 6; ++listing) {
+    reader.OpenNext();
+    reader.ReadNext(contents);
+    ASSERT_EQ(contents.files.size(), 200u);
+  }
+  EXPECT_EQ(reader.Workers(), 0u);
 }
