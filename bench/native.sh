@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Times quillet-list (native Release build) against find and tree on the same warm tree, and
-# measures its peak memory at two tree sizes. See bench/README.md for the targets.
+# Times quillet-list (native Release build) against the fastest tree walkers on the same warm
+# trees (find, bfs, fdfind, tree), counts the system calls each makes per folder, and measures
+# quillet-list's peak memory at two tree sizes, read-ahead off and on. See bench/README.md for
+# the targets.
 #
 # Environment:
 #   QUILLET_BENCH_DIR      where the trees and outputs go (default /tmp/quillet-bench)
-#   QUILLET_BENCH_ENTRIES  entries of the timing tree (default 100000)
+#   QUILLET_BENCH_ENTRIES  entries of the deep timing tree and of the small memory tree
+#                          (default 100000)
 #   QUILLET_BENCH_LARGE    entries of the large memory tree (default 1000000; 0 skips it)
 #   QUILLET_BENCH_RUNS     timed runs per command (default 10)
 #   QUILLET_BENCH_WIDE     folders and files per folder of the wide tree (default "400 250")
@@ -19,57 +22,54 @@ large=${QUILLET_BENCH_LARGE:-1000000}
 runs=${QUILLET_BENCH_RUNS:-10}
 read -r wide_folders wide_files <<< "${QUILLET_BENCH_WIDE:-400 250}"
 
-bash "$root/tools/install-packages.sh" hyperfine tree jq time valgrind
+bash "$root/tools/install-packages.sh" hyperfine tree jq time valgrind strace bfs fd-find
 
 . "$root/bench/build.sh"
 bin=$(native_quillet_list)
 
-tree_dir=$bench_dir/tree-$entries
 out=$bench_dir/out
 mkdir -p "$out"
-echo "Making $entries entries in $tree_dir (reused when present)"
-bash "$root/bench/make-tree.sh" "$tree_dir" "$entries"
+# The deep tree: many small folders (4 files each), where the cost of a folder shows.
+deep_dir=$bench_dir/deep-$entries-f4
+echo "Making $entries entries, 4 files a folder, in $deep_dir (reused when present)"
+bash "$root/bench/make-tree.sh" "$deep_dir" "$entries" 4
 wide_dir=$bench_dir/wide-$wide_folders-$wide_files
 echo "Making $wide_folders folders of $wide_files files in $wide_dir (reused when present)"
 bash "$root/bench/make-tree.sh" "$wide_dir" "${wide_folders}x$wide_files"
+# The memory trees: the default shape at two sizes.
+small_dir=$bench_dir/tree-$entries
+echo "Making $entries entries in $small_dir (reused when present)"
+bash "$root/bench/make-tree.sh" "$small_dir" "$entries"
 # Warm the inode and dentry caches so that every command reads from memory.
-find "$tree_dir" "$wide_dir" >/dev/null
-
-# compare TITLE JSON: prints each command's mean and the first command's time over the others'.
-compare() {
-  local title=$1 json=$2
-  echo
-  echo "== $title"
-  jq -r '.results[] | "\(.command) \(.mean) \(.stddev)"' "$json" | awk '
-    NR == 1 { base = $2; name = $1 }
-    { printf "  %-14s %8.1f ms  +- %5.1f ms\n", $1, $2 * 1000, $3 * 1000; mean[NR] = $2; cmd[NR] = $1 }
-    END {
-      for (i = 2; i <= NR; i++)
-        printf "  ratio %s / %s = %.2f\n", name, cmd[i], base / mean[i]
-    }'
-}
-
-# ratio JSON PEER: the first command's mean over PEER's.
-ratio() {
-  jq -r --arg peer "$2" '(.results[0].mean) / (.results[] | select(.command == $peer) | .mean)' "$1"
-}
+find "$deep_dir" "$wide_dir" "$small_dir" >/dev/null
 
 q="'$bin'"
-t="'$tree_dir'"
-hyperfine --style basic --warmup 3 --runs "$runs" --export-json "$out/names.json" \
-  -n quillet-list "$q --type 2 $t '$out/quillet-names.txt'" \
-  -n find "find $t -printf '%d %f\n' > '$out/find-names.txt'" \
-  -n tree "tree -U -a -n -o '$out/tree-names.txt' $t"
+# names TREE NAME: hyperfine of every walker listing names only into a file, all commands in
+# one call (alternating runs would need --shuffle, which hyperfine 1.15 lacks; each command
+# runs right after the others on the same warm tree).
+names() {
+  local t="'$1'" name=$2
+  hyperfine --style basic --warmup 3 --runs "$runs" --export-json "$out/$name.json" \
+    -n quillet-list "$q --type 2 $t '$out/$name-quillet.txt'" \
+    -n find "find $t -printf '%d %f\n' > '$out/$name-find.txt'" \
+    -n bfs "bfs $t -printf '%d %f\n' > '$out/$name-bfs.txt'" \
+    -n fdfind "fdfind -uu . $t > '$out/$name-fdfind.txt'" \
+    -n tree "tree -U -a -n -o '$out/$name-tree.txt' $t"
+}
+names "$deep_dir" deep
+names "$wide_dir" wide
 
-w="'$wide_dir'"
-hyperfine --style basic --warmup 3 --runs "$runs" --export-json "$out/wide.json" \
-  -n quillet-list "$q --type 2 $w '$out/quillet-wide.txt'" \
-  -n find "find $w -printf '%d %f\n' > '$out/find-wide.txt'"
-
+t="'$deep_dir'"
 hyperfine --style basic --warmup 3 --runs "$runs" --export-json "$out/details.json" \
-  -n quillet-list "$q --type 2 --size --date $t '$out/quillet-details.txt'" \
-  -n find "find $t -printf '%d %f %s %t\n' > '$out/find-details.txt'" \
-  -n tree "tree -U -a -n -s -D -o '$out/tree-details.txt' $t"
+  -n quillet-list "$q --type 2 --size --date $t '$out/details-quillet.txt'" \
+  -n find "find $t -printf '%d %f %s %t\n' > '$out/details-find.txt'" \
+  -n bfs "bfs $t -printf '%d %f %s %t\n' > '$out/details-bfs.txt'" \
+  -n tree "tree -U -a -n -s -D -o '$out/details-tree.txt' $t"
+
+# Read-ahead forced on against off, on the warm deep tree: it must not cost.
+hyperfine --style basic --warmup 3 --runs "$runs" --export-json "$out/read-ahead.json" \
+  -n sequential "QUILLET_READ_AHEAD=0 $q --type 2 $t '$out/ra-off.txt'" \
+  -n forced-on "QUILLET_READ_AHEAD=1 $q --type 2 $t '$out/ra-on.txt'"
 
 # The output formats on the same tree: CSV and JSON carry each entry's size and date, so the
 # text format with --size --date is the like-for-like reference; the plain text run is shown
@@ -86,69 +86,118 @@ hyperfine --style basic --warmup 3 --runs "$runs" --export-json "$out/formats.js
   -n json "$q --format json $t '$out/quillet.json'" \
   -n excluded "$q --exclude '*.none' --include '*' $t '$out/quillet-filtered.txt'"
 
-# The same work was done: one line per entry (find adds the root, tree a header and a total).
+# System calls per folder on the deep tree, counted by strace -c -f (threads included).
+deep_folders=$(find "$deep_dir" -type d | wc -l)
+count_calls() { # NAME COMMAND...: prints "NAME total openat close getdents64 stat fcntl write"
+  local name=$1
+  shift
+  strace -c -f -o "$out/strace-$name.txt" "$@" >/dev/null 2>&1
+  awk -v n="$name" -v f="$deep_folders" '
+    $1 ~ /^[0-9.]+$/ && $NF == "total" { total = $4 }
+    $1 ~ /^[0-9.]+$/ && $NF != "total" { c[$NF] += $4 }
+    END {
+      printf "%s %.2f %.2f %.2f %.2f %.2f %.2f %.3f\n", n, total / f, c["openat"] / f,
+             c["close"] / f, c["getdents64"] / f, (c["newfstatat"] + c["fstat"] + c["statx"]) / f,
+             c["fcntl"] / f, c["write"] / f }' "$out/strace-$name.txt"
+}
+{
+  count_calls quillet-list "$bin" --type 2 "$deep_dir" "$out/strace-quillet.txt"
+  count_calls find sh -c "find '$deep_dir' -printf '%d %f\n' > '$out/strace-find.txt'"
+  count_calls bfs sh -c "bfs '$deep_dir' -printf '%d %f\n' > '$out/strace-bfs.txt'"
+  count_calls fdfind sh -c "fdfind -uu . '$deep_dir' > '$out/strace-fdfind.txt'"
+  count_calls tree tree -U -a -n -o "$out/strace-tree.txt" "$deep_dir"
+} > "$out/syscalls.txt"
+
+# The same work was done: one line per entry (find and bfs add the root, tree a header and a
+# total).
 echo
 echo "Lines written:"
-wc -l "$out"/quillet-names.txt "$out"/find-names.txt "$out"/tree-names.txt \
-  "$out"/quillet-details.txt "$out"/find-details.txt "$out"/tree-details.txt \
-  "$out"/quillet-wide.txt "$out"/find-wide.txt | sed 's/^/  /'
+wc -l "$out"/deep-*.txt "$out"/wide-*.txt "$out"/details-*.txt | sed 's/^/  /'
 
-peak_kib() {
-  /usr/bin/time -f %M -o "$out/time.txt" "$bin" --type 2 --size --date "$1" "$out/memory.txt"
+peak_kib() { # TREE READ_AHEAD
+  QUILLET_READ_AHEAD=$2 /usr/bin/time -f %M -o "$out/time.txt" \
+    "$bin" --type 2 --size --date "$1" "$out/memory.txt"
   cat "$out/time.txt"
 }
-small_kib=$(peak_kib "$tree_dir")
-large_kib=
+small_off=$(peak_kib "$small_dir" 0)
+small_on=$(peak_kib "$small_dir" 1)
+large_off= large_on=
 if [ "$large" -gt 0 ]; then
   large_dir=$bench_dir/tree-$large
   echo
   echo "Making $large entries in $large_dir (reused when present)"
   bash "$root/bench/make-tree.sh" "$large_dir" "$large"
   find "$large_dir" >/dev/null
-  large_kib=$(peak_kib "$large_dir")
+  large_off=$(peak_kib "$large_dir" 0)
+  large_on=$(peak_kib "$large_dir" 1)
 fi
 
-compare "quillet-list --type 2 vs find and tree, $entries entries" "$out/names.json"
-compare "quillet-list --type 2 vs find, wide tree ($wide_folders folders of $wide_files files)" "$out/wide.json"
-compare "quillet-list --type 2 --size --date vs find and tree, $entries entries" "$out/details.json"
-compare "quillet-list formats, $entries entries" "$out/formats.json"
-echo
-echo "== Peak resident memory of quillet-list --type 2 --size --date"
-echo "  $entries entries: $small_kib KiB"
-if [ -n "$large_kib" ]; then
-  echo "  $large entries: $large_kib KiB"
-  awk -v a="$large_kib" -v b="$small_kib" 'BEGIN { printf "  ratio = %.2f\n", a / b }'
-fi
-
-# Verdicts against the targets in bench/README.md.
-verdict() { # NAME VALUE LIMIT: meets when VALUE < LIMIT (or <= for the "at most" targets)
-  awk -v n="$1" -v v="$2" -v l="$3" -v op="$4" 'BEGIN {
-    ok = (op == "<" ? v < l : v <= l)
-    printf "  %-44s %6.2f %s %-4s %s\n", n, v, op, l, ok ? "meets" : "MISSES" }'
+# table TITLE JSON: each command's mean and quillet-list's time over it.
+table() {
+  echo
+  echo "== $1"
+  jq -r '.results[] | "\(.command) \(.mean) \(.stddev) \(.min)"' "$2" | awk '
+    NR == 1 { base = $2 }
+    { printf "  %-14s %8.1f ms  +- %6.1f ms  min %8.1f ms   quillet-list / this %5.2f\n",
+             $1, $2 * 1000, $3 * 1000, $4 * 1000, base / $2 }'
 }
 echo
+echo "uptime at the end: $(uptime)"
+table "names only, deep tree ($entries entries in $deep_folders folders)" "$out/deep.json"
+table "names only, wide tree ($wide_folders folders of $wide_files files)" "$out/wide.json"
+table "with size and date, deep tree" "$out/details.json"
+table "read-ahead on the warm deep tree (forced-on / sequential)" "$out/read-ahead.json"
+table "quillet-list formats, deep tree" "$out/formats.json"
+echo
+echo "== System calls per folder, deep tree ($deep_folders folders; strace -c -f)"
+awk 'BEGIN { printf "  %-14s %7s %7s %7s %10s %7s %7s %7s\n", "command", "total", "openat",
+             "close", "getdents64", "stat", "fcntl", "write" }
+     { printf "  %-14s %7s %7s %7s %10s %7s %7s %7s\n", $1, $2, $3, $4, $5, $6, $7, $8 }' \
+  "$out/syscalls.txt"
+echo
+echo "== Peak resident memory of quillet-list --type 2 --size --date (KiB)"
+echo "  read-ahead off: $entries entries $small_off${large_off:+, $large entries $large_off}"
+echo "  read-ahead on:  $entries entries $small_on${large_on:+, $large entries $large_on}"
+
+# Verdicts against the targets in bench/README.md.
+verdict() { # NAME VALUE LIMIT OP: meets when VALUE OP LIMIT
+  awk -v n="$1" -v v="$2" -v l="$3" -v op="$4" 'BEGIN {
+    ok = (op == "<" ? v < l : v <= l)
+    printf "  %-48s %6.2f %s %-4s %s\n", n, v, op, l, ok ? "meets" : "MISSES" }'
+}
+# ratio JSON A B: A's mean over B's.
+ratio() {
+  jq -r --arg a "$2" --arg b "$3" \
+    '([.results[] | select(.command == $a) | .mean][0]) / ([.results[] | select(.command == $b) | .mean][0])' "$1"
+}
+calls_of() { awk -v n="$1" '$1 == n { print $2 }' "$out/syscalls.txt"; }
+echo
 echo "== Targets"
-verdict "names: quillet-list / tree" "$(ratio "$out/names.json" tree)" 1 "<"
-verdict "names: quillet-list / find" "$(ratio "$out/names.json" find)" 1.3 "<="
-verdict "names, wide tree: quillet-list / find" "$(ratio "$out/wide.json" find)" 1.3 "<="
-verdict "size+date: quillet-list / tree" "$(ratio "$out/details.json" tree)" 1 "<"
-verdict "size+date: quillet-list / find" "$(ratio "$out/details.json" find)" 0.6 "<="
-# mean_of JSON NAME: a command's mean time.
-mean_of() { jq -r --arg n "$2" '.results[] | select(.command == $n) | .mean' "$1"; }
-over() { awk -v a="$(mean_of "$out/formats.json" "$1")" -v b="$(mean_of "$out/formats.json" "$2")" 'BEGIN { print a / b }'; }
-verdict "csv / text --size --date" "$(over csv text-details)" 1.5 "<="
-verdict "json / text --size --date" "$(over json text-details)" 1.5 "<="
+for tree in deep wide; do
+  verdict "names, $tree tree: quillet-list / bfs" "$(ratio "$out/$tree.json" quillet-list bfs)" 0.8 "<="
+  verdict "names, $tree tree: quillet-list / fdfind -uu" "$(ratio "$out/$tree.json" quillet-list fdfind)" 0.8 "<="
+  verdict "names, $tree tree: quillet-list / tree" "$(ratio "$out/$tree.json" quillet-list tree)" 1 "<"
+done
+verdict "size+date: quillet-list / find" "$(ratio "$out/details.json" quillet-list find)" 0.5 "<="
+verdict "system calls per folder: quillet-list - bfs" \
+  "$(awk -v a="$(calls_of quillet-list)" -v b="$(calls_of bfs)" 'BEGIN { print a - b }')" 1 "<="
+verdict "read-ahead forced on / off, warm tree" "$(ratio "$out/read-ahead.json" forced-on sequential)" 1.1 "<="
+verdict "csv / text --size --date" "$(ratio "$out/formats.json" csv text-details)" 1.5 "<="
+verdict "json / text --size --date" "$(ratio "$out/formats.json" json text-details)" 1.5 "<="
 if [ -n "${QUILLET_LIST_BEFORE:-}" ]; then
-  verdict "default text / before" "$(over text text-before)" 1.02 "<="
+  verdict "default text / before" "$(ratio "$out/formats.json" text text-before)" 1.02 "<="
   # Wall time on a shared machine varies by more than 2%; the instructions the program itself
   # executes do not.
   instructions() {
-    valgrind --tool=callgrind --callgrind-out-file=/dev/null "$1" "$tree_dir" "$out/counted.txt" 2>&1 |
+    valgrind --tool=callgrind --callgrind-out-file=/dev/null "$1" "$deep_dir" "$out/counted.txt" 2>&1 |
       awk '/Collected/ { print $NF }'
   }
   verdict "default text / before, instructions" \
     "$(awk -v a="$(instructions "$bin")" -v b="$(instructions "$QUILLET_LIST_BEFORE")" 'BEGIN { print a / b }')" 1.02 "<="
 fi
-if [ -n "$large_kib" ]; then
-  verdict "memory: $large / $entries entries" "$(awk -v a="$large_kib" -v b="$small_kib" 'BEGIN { print a / b }')" 1.2 "<="
+if [ -n "$large_off" ]; then
+  verdict "memory, read-ahead off: $large / $entries entries" \
+    "$(awk -v a="$large_off" -v b="$small_off" 'BEGIN { print a / b }')" 1.2 "<="
+  verdict "memory, read-ahead on: $large / $entries entries" \
+    "$(awk -v a="$large_on" -v b="$small_on" 'BEGIN { print a / b }')" 1.2 "<="
 fi
