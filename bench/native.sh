@@ -22,7 +22,7 @@ large=${QUILLET_BENCH_LARGE:-1000000}
 runs=${QUILLET_BENCH_RUNS:-10}
 read -r wide_folders wide_files <<< "${QUILLET_BENCH_WIDE:-400 250}"
 
-bash "$root/tools/install-packages.sh" hyperfine tree jq time valgrind strace bfs fd-find
+bash "$root/tools/install-packages.sh" tree jq time valgrind strace bfs fd-find
 
 . "$root/bench/build.sh"
 bin=$(native_quillet_list)
@@ -44,47 +44,54 @@ bash "$root/bench/make-tree.sh" "$small_dir" "$entries"
 find "$deep_dir" "$wide_dir" "$small_dir" >/dev/null
 
 q="'$bin'"
-# names TREE NAME: hyperfine of every walker listing names only into a file, all commands in
-# one call (alternating runs would need --shuffle, which hyperfine 1.15 lacks; each command
-# runs right after the others on the same warm tree).
+# timed JSON NAME COMMAND [NAME COMMAND]...: the commands run in turn, one run of each per
+# round (alternate.py), so that a load coming and going on a shared machine falls on all alike.
+timed() {
+  local json=$1
+  shift
+  echo
+  echo "Timing: $(printf '%s ' "$@" | cut -c1-100)..."
+  python3 "$root/bench/alternate.py" --warmup 3 --runs "$runs" --export-json "$json" "$@"
+}
+# names TREE NAME: every walker listing names only into a file.
 names() {
   local t="'$1'" name=$2
-  hyperfine --style basic --warmup 3 --runs "$runs" --export-json "$out/$name.json" \
-    -n quillet-list "$q --type 2 $t '$out/$name-quillet.txt'" \
-    -n find "find $t -printf '%d %f\n' > '$out/$name-find.txt'" \
-    -n bfs "bfs $t -printf '%d %f\n' > '$out/$name-bfs.txt'" \
-    -n fdfind "fdfind -uu . $t > '$out/$name-fdfind.txt'" \
-    -n tree "tree -U -a -n -o '$out/$name-tree.txt' $t"
+  timed "$out/$name.json" \
+    quillet-list "$q --type 2 $t '$out/$name-quillet.txt'" \
+    find "find $t -printf '%d %f\n' > '$out/$name-find.txt'" \
+    bfs "bfs $t -printf '%d %f\n' > '$out/$name-bfs.txt'" \
+    fdfind "fdfind -uu . $t > '$out/$name-fdfind.txt'" \
+    tree "tree -U -a -n -o '$out/$name-tree.txt' $t"
 }
 names "$deep_dir" deep
 names "$wide_dir" wide
 
 t="'$deep_dir'"
-hyperfine --style basic --warmup 3 --runs "$runs" --export-json "$out/details.json" \
-  -n quillet-list "$q --type 2 --size --date $t '$out/details-quillet.txt'" \
-  -n find "find $t -printf '%d %f %s %t\n' > '$out/details-find.txt'" \
-  -n bfs "bfs $t -printf '%d %f %s %t\n' > '$out/details-bfs.txt'" \
-  -n tree "tree -U -a -n -s -D -o '$out/details-tree.txt' $t"
+timed "$out/details.json" \
+  quillet-list "$q --type 2 --size --date $t '$out/details-quillet.txt'" \
+  find "find $t -printf '%d %f %s %t\n' > '$out/details-find.txt'" \
+  bfs "bfs $t -printf '%d %f %s %t\n' > '$out/details-bfs.txt'" \
+  tree "tree -U -a -n -s -D -o '$out/details-tree.txt' $t"
 
 # Read-ahead forced on against off, on the warm deep tree: it must not cost.
-hyperfine --style basic --warmup 3 --runs "$runs" --export-json "$out/read-ahead.json" \
-  -n sequential "QUILLET_READ_AHEAD=0 $q --type 2 $t '$out/ra-off.txt'" \
-  -n forced-on "QUILLET_READ_AHEAD=1 $q --type 2 $t '$out/ra-on.txt'"
+timed "$out/read-ahead.json" \
+  sequential "QUILLET_READ_AHEAD=0 $q --type 2 $t '$out/ra-off.txt'" \
+  forced-on "QUILLET_READ_AHEAD=1 $q --type 2 $t '$out/ra-on.txt'"
 
 # The output formats on the same tree: CSV and JSON carry each entry's size and date, so the
 # text format with --size --date is the like-for-like reference; the plain text run is shown
 # too. With QUILLET_LIST_BEFORE the first row is the earlier binary's default run.
 format_runs=()
 if [ -n "${QUILLET_LIST_BEFORE:-}" ]; then
-  format_runs+=(-n text-before "'$QUILLET_LIST_BEFORE' $t '$out/before-names.txt'")
+  format_runs+=(text-before "'$QUILLET_LIST_BEFORE' $t '$out/before-names.txt'")
 fi
-hyperfine --style basic --warmup 3 --runs "$runs" --export-json "$out/formats.json" \
+timed "$out/formats.json" \
   "${format_runs[@]}" \
-  -n text "$q $t '$out/quillet-text.txt'" \
-  -n text-details "$q --size --date $t '$out/quillet-text-details.txt'" \
-  -n csv "$q --format csv $t '$out/quillet.csv'" \
-  -n json "$q --format json $t '$out/quillet.json'" \
-  -n excluded "$q --exclude '*.none' --include '*' $t '$out/quillet-filtered.txt'"
+  text "$q $t '$out/quillet-text.txt'" \
+  text-details "$q --size --date $t '$out/quillet-text-details.txt'" \
+  csv "$q --format csv $t '$out/quillet.csv'" \
+  json "$q --format json $t '$out/quillet.json'" \
+  excluded "$q --exclude '*.none' --include '*' $t '$out/quillet-filtered.txt'"
 
 # System calls per folder on the deep tree, counted by strace -c -f (threads included).
 deep_folders=$(find "$deep_dir" -type d | wc -l)
@@ -132,14 +139,17 @@ if [ "$large" -gt 0 ]; then
   large_on=$(peak_kib "$large_dir" 1)
 fi
 
-# table TITLE JSON: each command's mean and quillet-list's time over it.
+# table TITLE JSON: each command's figures and quillet-list's median over its median (the
+# first row is quillet-list's, or the reference of the table).
 table() {
   echo
   echo "== $1"
-  jq -r '.results[] | "\(.command) \(.mean) \(.stddev) \(.min)"' "$2" | awk '
+  printf '  %-14s %9s %9s %9s %9s %9s   %s\n' command "median ms" "mean ms" "min ms" "user ms" \
+    "sys ms" "first / this"
+  jq -r '.results[] | "\(.command) \(.median) \(.mean) \(.min) \(.user) \(.system)"' "$2" | awk '
     NR == 1 { base = $2 }
-    { printf "  %-14s %8.1f ms  +- %6.1f ms  min %8.1f ms   quillet-list / this %5.2f\n",
-             $1, $2 * 1000, $3 * 1000, $4 * 1000, base / $2 }'
+    { printf "  %-14s %9.1f %9.1f %9.1f %9.1f %9.1f   %5.2f\n", $1, $2 * 1000, $3 * 1000,
+             $4 * 1000, $5 * 1000, $6 * 1000, base / $2 }'
 }
 echo
 echo "uptime at the end: $(uptime)"
@@ -165,10 +175,10 @@ verdict() { # NAME VALUE LIMIT OP: meets when VALUE OP LIMIT
     ok = (op == "<" ? v < l : v <= l)
     printf "  %-48s %6.2f %s %-4s %s\n", n, v, op, l, ok ? "meets" : "MISSES" }'
 }
-# ratio JSON A B: A's mean over B's.
+# ratio JSON A B: A's median over B's.
 ratio() {
   jq -r --arg a "$2" --arg b "$3" \
-    '([.results[] | select(.command == $a) | .mean][0]) / ([.results[] | select(.command == $b) | .mean][0])' "$1"
+    '([.results[] | select(.command == $a) | .median][0]) / ([.results[] | select(.command == $b) | .median][0])' "$1"
 }
 calls_of() { awk -v n="$1" '$1 == n { print $2 }' "$out/syscalls.txt"; }
 echo
