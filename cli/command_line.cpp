@@ -7,7 +7,7 @@
 const char kUsageText[] =
     "Usage: quillet-list [--type N] [--style N] [--size] [--date] [--spaces N] [--width N]\n"
     "                    [--exclude GLOB]... [--include GLOB]... [--max-depth N]\n"
-    "                    [--format text|csv|json] [--encoding ansi|utf-8] SOURCE OUTPUT\n"
+    "                    [--format text|csv|json|html] [--encoding ansi|utf-8] SOURCE OUTPUT\n"
     "\n"
     "Writes an indented listing of the folder SOURCE into the text file OUTPUT, which is\n"
     "emptied first. An OUTPUT of - writes the listing to standard output.\n"
@@ -35,6 +35,9 @@ const char kUsageText[] =
     "                  a header (path, name, level, kind, size, modified), UTF-8 with a\n"
     "                  byte-order mark; json: one nested tree of name, kind, size,\n"
     "                  modified and children, UTF-8. Times are local with their UTC offset.\n"
+    "                  html: one page to look through in a browser (a tree to fold and\n"
+    "                  unfold, search, sorting, each folder's totals), needing no other\n"
+    "                  file and no network.\n"
     "  --encoding E    for the text format: ansi, the system's code page on Windows\n"
     "                  (default), or utf-8, written with a byte-order mark. Elsewhere names\n"
     "                  are written as the bytes they are stored as.\n"
@@ -138,8 +141,10 @@ ParsedCommand ParseListingCommand(const std::vector<NativeString>& arguments) {
         command.format = ListingFormat::kCsv;
       } else if (format == "json") {
         command.format = ListingFormat::kJson;
+      } else if (format == "html") {
+        command.format = ListingFormat::kHtml;
       } else {
-        parsed.problem = "--format needs text, csv or json";
+        parsed.problem = "--format needs text, csv, json or html";
         return parsed;
       }
     } else if (name == "--encoding") {
@@ -162,7 +167,7 @@ ParsedCommand ParseListingCommand(const std::vector<NativeString>& arguments) {
     return parsed;
   }
   if (encodingGiven && command.format != ListingFormat::kText) {
-    parsed.problem = "--encoding is for the text format only (csv and json are UTF-8)";
+    parsed.problem = "--encoding is for the text format only (csv, json and html are UTF-8)";
     return parsed;
   }
   if (paths.size() != 2) {

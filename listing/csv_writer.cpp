@@ -4,12 +4,19 @@
 
 namespace {
 
+// A text cell: a spreadsheet reads one that begins with =, +, -, @, TAB or CR as a formula
+// (a file named =HYPERLINK(...) would become a link), so such a cell gets a leading
+// apostrophe, which spreadsheets show as text and hide.
 void AppendField(std::string_view text, std::string& row) {
+  const bool formula =
+      !text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos;
   if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    if (formula) row += '\'';
     row += text;
     return;
   }
   row += '"';
+  if (formula) row += '\'';
   for (char c : text) {
     if (c == '"') row += '"';
     row += c;

@@ -2,28 +2,30 @@
 
 #include "platform/iso_time_text.h"
 
-namespace {
-
-void AppendString(std::string_view utf8, std::string& out) {
+void AppendJsonString(std::string_view utf8, std::string& out, JsonEscape escape) {
   static constexpr char kHex[] = "0123456789abcdef";
+  const bool html = escape == JsonEscape::kForHtmlScript;
   out += '"';
-  for (char c : utf8) {
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const char c = utf8[i];
     const auto byte = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {
       out += '\\';
       out += c;
-    } else if (byte < 0x20) {
+    } else if (byte < 0x20 || (html && (c == '<' || c == '>' || c == '&'))) {
       out += "\\u00";
       out += kHex[byte >> 4];
       out += kHex[byte & 0xF];
+    } else if (html && byte == 0xE2 && i + 2 < utf8.size() && utf8[i + 1] == '\x80' &&
+               (utf8[i + 2] == '\xA8' || utf8[i + 2] == '\xA9')) {
+      out += utf8[i + 2] == '\xA8' ? "\\u2028" : "\\u2029";
+      i += 2;
     } else {
       out += c;
     }
   }
   out += '"';
 }
-
-}  // namespace
 
 void JsonWriter::Open() {
   text_ += sibling_ ? ",\n" : "\n";
@@ -35,7 +37,7 @@ void JsonWriter::Begin(NativeStringView rootPath) {
   utf8_.clear();
   AppendUtf8(rootPath, utf8_);
   text_ += "{\"name\":";
-  AppendString(utf8_, text_);
+  AppendJsonString(utf8_, text_);
   text_ += ",\"kind\":\"folder\",\"children\":[";
   ++open_;
   sibling_ = false;
@@ -47,7 +49,7 @@ void JsonWriter::Entry(const ListingEntry& entry, NativeStringView, bool entered
   utf8_.clear();
   AppendUtf8(entry.name, utf8_);
   Open();
-  AppendString(utf8_, text_);
+  AppendJsonString(utf8_, text_);
   if (entry.kind == EntryKind::kFile) {
     text_ += ",\"kind\":\"file\",\"size\":";
     text_ += std::to_string(entry.facts.size);

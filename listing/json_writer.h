@@ -4,8 +4,20 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "record_writer.h"
+
+enum class JsonEscape : std::uint8_t {
+  kMinimal,  // what JSON requires: quote, backslash, control characters
+  // Also <, >, &, U+2028 and U+2029, for JSON inside an HTML script element: no text then
+  // ends the element, opens a comment or reads as a line break to an older script parser.
+  kForHtmlScript,
+};
+
+// Appends `utf8` as a JSON string, quotes included.
+void AppendJsonString(std::string_view utf8, std::string& out,
+                      JsonEscape escape = JsonEscape::kMinimal);
 
 class JsonWriter final : public RecordWriter {
  public:

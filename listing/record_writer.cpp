@@ -1,6 +1,7 @@
 #include "record_writer.h"
 
 #include "csv_writer.h"
+#include "html_writer.h"
 #include "json_writer.h"
 
 std::unique_ptr<RecordWriter> MakeRecordWriter(ListingFormat format, ListingSink& sink) {
@@ -9,6 +10,8 @@ std::unique_ptr<RecordWriter> MakeRecordWriter(ListingFormat format, ListingSink
       return std::make_unique<CsvWriter>(sink);
     case ListingFormat::kJson:
       return std::make_unique<JsonWriter>(sink);
+    case ListingFormat::kHtml:
+      return std::make_unique<HtmlWriter>(sink);
     case ListingFormat::kText:
       break;
   }

@@ -1,4 +1,4 @@
-// The structured output formats (CSV, JSON): each writes one record per entry the walk
+// The structured output formats (CSV, JSON, HTML): each writes one record per entry the walk
 // produces, as UTF-8, into the run's sink. The text format does not go through here.
 #pragma once
 
@@ -9,7 +9,7 @@
 #include "listing_sink.h"
 #include "platform/native_text.h"
 
-enum class ListingFormat : std::uint8_t { kText, kCsv, kJson };
+enum class ListingFormat : std::uint8_t { kText, kCsv, kJson, kHtml };
 
 class RecordWriter {
  public:
