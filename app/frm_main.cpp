@@ -23,6 +23,8 @@
 #include "platform/window/message_loop.h"
 #include "platform/window/twips.h"
 
+std::atomic<bool> CancelRequested{false};
+
 namespace {
 
 using namespace platform::window;
@@ -498,11 +500,13 @@ void frmMain::cmdPrint_Click() {
                  RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ERASENOW);
     SetEnabled(cmdCancel, true);
     SetEnabled(cmdPrint, false);
+    CancelRequested = false;
     ListingSettings settings;
     settings.source = Text(txtPath0);
     settings.output = Text(txtPath1);
     settings.listType = CurrentListType;
-    settings.options = AppOptions;
+    settings.layout = LayoutOf(AppOptions);
+    settings.cancel = CancelToken(CancelRequested);
     settings.hooks = runHooks_;
     ListingRun run(std::move(settings));
     run.WriteFolderListing();
@@ -550,7 +554,7 @@ void frmMain::cmdBrowse_Click(int index) {
   const NativeString folder = BrowseForFolder(Handle(), L"Select a folder", L"Cancel");
   if (folder == L"Cancel") return;
   SetText(kPathRows[index], folder);
-  if (index == 1) SetText(txtPath1, Text(txtPath1) + L"\\Quillet List.txt");
+  if (index == 1) SetText(txtPath1, Text(txtPath1) + kDefaultListingFileName);
 }
 
 void frmMain::OnControlMouseMove(int row, int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {

@@ -7,6 +7,7 @@
 
 #include <shellapi.h>
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -16,6 +17,10 @@
 #include "platform/handles.h"
 #include "platform/window/hover_link.h"
 #include "platform/window/window.h"
+
+// Set by the window's Cancel button (and by Exit or the session's end during a run), cleared
+// when Write File starts a run; the window hands it to each run as the run's cancel token.
+extern std::atomic<bool> CancelRequested;
 
 class frmMain : public platform::window::Window {
  public:
@@ -120,5 +125,5 @@ class frmMain : public platform::window::Window {
   platform::UniqueHCursor ownedTitleCursor_;
   HCURSOR titleCursor_ = nullptr;
   RunState state_ = RunState::Idle;
-  ListingHooks runHooks_{&InputWaiting, &ProcessInput, nullptr};
+  ListingHooks runHooks_{&InputWaiting, &ProcessInput, {}};
 };

@@ -123,15 +123,14 @@ void FolderReadAhead::Finish(const Key& key, Result result) {
     std::shared_ptr<const std::vector<platform::FolderIdentity>> openAbove;
     for (std::size_t i = 0; i < contents.folders.size(); ++i) {
       const platform::FolderItem& item = contents.folders[i];
-      if (!enters_(item, result.task.depth)) continue;
+      if (!enters_(item)) continue;
       Key childKey = key;
       childKey.push_back(static_cast<std::uint32_t>(i));
       Task child;
       child.parent = result.folder;
       child.name = contents.Name(item);
       child.path = result.task.path;
-      if (child.path.empty() || child.path.back() != kPathSeparator) child.path += kPathSeparator;
-      child.path += child.name;
+      platform::AppendPathComponent(child.path, child.name);
       child.depth = depth;
       if (!openAbove) {
         auto above =

@@ -39,7 +39,7 @@ struct ReadAheadSettings {
   std::size_t depth = 256;
   // Called before every folder is read, on the thread that reads it; may throw, as a read
   // does. Lets tests delay listings and make them fail.
-  void (*beforeRead)(const NativeString& path) = nullptr;
+  std::function<void(const NativeString& path)> beforeRead;
 };
 
 // The settings with QUILLET_READ_AHEAD applied: "0" turns read-ahead off, "1" starts it with
@@ -50,9 +50,9 @@ ReadAheadSettings ReadAheadFromEnvironment();
 
 class FolderReadAhead {
  public:
-  // Whether the walk enters `item`, a subfolder of a folder at `depth` (the root is 0). Called
-  // on the worker threads too: it must only look at its arguments.
-  using EntersFolder = std::function<bool(const platform::FolderItem& item, std::size_t depth)>;
+  // Whether the walk enters the subfolder `item`. Called on the worker threads too: it must
+  // only look at its argument.
+  using EntersFolder = std::function<bool(const platform::FolderItem& item)>;
   // Runs right after a folder at `depth` is read, on the thread that read it, before its
   // subfolders are queued: it may take entries out or mark folders not to be entered. It must
   // only change its arguments. May be empty.

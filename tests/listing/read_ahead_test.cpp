@@ -2,6 +2,7 @@
 // run, and fail at their own turn.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -51,15 +52,6 @@ void DelayAtRandom(const NativeString& path) {
   std::this_thread::sleep_for(std::chrono::microseconds(std::hash<NativeString>{}(path) % 3000));
 }
 
-NativeString failingFolder;
-void DelayAndFailOne(const NativeString& path) {
-  DelayAtRandom(path);
-  if (path == failingFolder) throw platform::SystemError(5, NTEXT("Access is denied: ") + path);
-}
-
-int yields = 0;
-int cancelAtYield = 0;
-
 class ReadAhead : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -82,20 +74,24 @@ class ReadAhead : public ::testing::Test {
     settings.source = tree_.Path("src");
     settings.output = tree_.Path(on ? "ahead.txt" : "sequential.txt");
     settings.listType = listType;
-    settings.options = AppOptions;
+    settings.layout = LayoutOf(AppOptions);
+    settings.cancel = CancelToken(cancel_);
     settings.hooks = hooks_;
     settings.readAhead.mode = on ? ReadAheadSettings::Mode::kOn : ReadAheadSettings::Mode::kOff;
     settings.readAhead.workers = 4;
     settings.readAhead.depth = 3;  // small, so that folders read far ahead give way
     settings.readAhead.beforeRead = beforeRead_;
-    yields = 0;
+    yields_ = 0;
+    cancel_ = false;
     EXPECT_EQ(ListingRun(std::move(settings)).WriteFolderListing(), finishes);
     return testing_support::ReadBytes(tree_.Path(on ? "ahead.txt" : "sequential.txt"));
   }
 
   TempTree tree_;
   ListingHooks hooks_;
-  void (*beforeRead_)(const NativeString&) = DelayAtRandom;
+  std::function<void(const NativeString&)> beforeRead_ = DelayAtRandom;
+  std::atomic<bool> cancel_{false};
+  int yields_ = 0;
 };
 
 }  // namespace
@@ -109,7 +105,9 @@ TEST_F(ReadAhead, ListingsDelayedAtRandomGiveTheSequentialBytes) {
 }
 
 TEST_F(ReadAhead, CancelEndsTheRunAsBeforeWithNoWorkerLeft) {
-  hooks_ = {[] { return true; }, [] { CancelRequested = ++yields >= cancelAtYield; }, nullptr};
+  int cancelAtYield = 0;
+  hooks_.inputPending = [] { return true; };
+  hooks_.processInput = [&] { cancel_ = ++yields_ >= cancelAtYield; };
   const int threadsBefore = ThreadCount();
   for (int cancelAt : {1, 9, 30}) {
     cancelAtYield = cancelAt;
@@ -120,7 +118,11 @@ TEST_F(ReadAhead, CancelEndsTheRunAsBeforeWithNoWorkerLeft) {
 }
 
 TEST_F(ReadAhead, AFailedFolderFailsAtItsTurnAfterTheSameLines) {
-  beforeRead_ = DelayAndFailOne;
+  NativeString failingFolder;
+  beforeRead_ = [&failingFolder](const NativeString& path) {
+    DelayAtRandom(path);
+    if (path == failingFolder) throw platform::SystemError(5, NTEXT("Access is denied: ") + path);
+  };
   const int threadsBefore = ThreadCount();
   for (const char* failing : {"src/a1/b2", "src/a3/b0/c1"}) {
     failingFolder = tree_.Path(failing);
