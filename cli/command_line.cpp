@@ -7,7 +7,8 @@
 const char kUsageText[] =
     "Usage: quillet-list [--type N] [--style N] [--size] [--date] [--spaces N] [--width N]\n"
     "                    [--exclude GLOB]... [--include GLOB]... [--max-depth N]\n"
-    "                    [--format text|csv|json|html] [--encoding ansi|utf-8] SOURCE OUTPUT\n"
+    "                    [--format text|csv|json|html] [--encoding ansi|utf-8]\n"
+    "                    [--keep-going] [--totals] SOURCE OUTPUT\n"
     "\n"
     "Writes an indented listing of the folder SOURCE into the text file OUTPUT, which is\n"
     "emptied first. An OUTPUT of - writes the listing to standard output.\n"
@@ -41,6 +42,13 @@ const char kUsageText[] =
     "  --encoding E    for the text format: ansi, the system's code page on Windows\n"
     "                  (default), or utf-8, written with a byte-order mark. Elsewhere names\n"
     "                  are written as the bytes they are stored as.\n"
+    "\n"
+    "  --keep-going    a folder that cannot be opened or read is listed, not entered, and\n"
+    "                  reported on standard error; the run goes on and ends with exit\n"
+    "                  status 1 (csv: an error column; json: an \"error\" member)\n"
+    "  --totals        each folder's files, folders and bytes below it (csv: three more\n"
+    "                  columns, a folder's row after its contents; json: members after its\n"
+    "                  children); text: a closing line \"N folders, M files, S bytes\"\n"
     "\n"
     "  --help      show this text\n"
     "  --version   show the program's version\n";
@@ -111,6 +119,10 @@ ParsedCommand ParseListingCommand(const std::vector<NativeString>& arguments) {
       command.help = true;
     } else if (name == "--version" && !value) {
       command.version = true;
+    } else if (name == "--keep-going" && !value) {
+      command.keepGoing = true;
+    } else if (name == "--totals" && !value) {
+      command.totals = true;
     } else if (name == "--size" && !value) {
       command.layout.PrintFileSize = true;
     } else if (name == "--date" && !value) {

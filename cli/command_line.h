@@ -18,6 +18,8 @@ struct ListingCommand {
   std::int32_t maxDepth = 0;  // 0: no limit
   ListingFormat format = ListingFormat::kText;
   bool utf8 = false;  // --encoding utf-8
+  bool keepGoing = false;
+  bool totals = false;
   NativeString source;
   NativeString output;
   bool help = false;

@@ -56,7 +56,16 @@ int Run(const std::vector<NativeString>& arguments) {
   settings.filter.maxDepth = command.maxDepth;
   settings.format = command.format;
   settings.textUtf8 = command.utf8;
+  settings.keepGoing = command.keepGoing;
+  settings.totals = command.totals;
   if (StandardErrorIsTerminal()) settings.hooks.progress = ShowProgress;
+  std::uint64_t skipped = 0;
+  settings.hooks.skipped = [&skipped](const platform::SystemError& error) {
+    ++skipped;
+    ClearProgress();
+    WriteError(NativeString(NTEXT("quillet-list: ")) + EscapeControls(error.Description()) +
+               NTEXT("\n"));
+  };
 
   try {
     ListingRun run(std::move(settings));
@@ -68,7 +77,8 @@ int Run(const std::vector<NativeString>& arguments) {
     return Fail(platform::FromUtf8(error.what()));
   }
   ClearProgress();
-  return kSuccess;
+  // With --keep-going the listing is whole but for the folders skipped, each reported.
+  return skipped == 0 ? kSuccess : kFailure;
 }
 
 }  // namespace

@@ -36,27 +36,26 @@ void HtmlWriter::Begin(NativeStringView rootPath) {
   text_ += "<script type=\"application/json\" id=\"listing-info\">{\"root\":";
   AppendJsonString(utf8_, text_, JsonEscape::kForHtmlScript);
   text_ += "}</script>";
-  sink_.AddBytes(text_, 0);
-  inBlock_ = false;
+  sink_.AddBytes(text_, 0, kPageOpen);
 }
 
 void HtmlWriter::StartRecord() {
-  if (!inBlock_) {
-    text_ += "\n<script type=\"application/json\" class=\"listing-data\">[\n";
-    inBlock_ = true;
-    blockBytes_ = 0;
-  } else {
+  if (sink_.State() == kBlockOpen) {
     text_ += ",\n";
+    return;
   }
+  text_ += "\n<script type=\"application/json\" class=\"listing-data\">[\n";
+  blockBytes_ = 0;
 }
 
 void HtmlWriter::FinishRecord(std::uint64_t lines) {
   blockBytes_ += text_.size();
+  State after = kBlockOpen;
   if (blockBytes_ >= kBlockBytes) {
     text_ += "\n]</script>";
-    inBlock_ = false;
+    after = kPageOpen;
   }
-  sink_.AddBytes(text_, lines);
+  sink_.AddBytes(text_, lines, after);
 }
 
 void HtmlWriter::Entry(const ListingEntry& entry, NativeStringView, bool entered) {
@@ -65,7 +64,8 @@ void HtmlWriter::Entry(const ListingEntry& entry, NativeStringView, bool entered
   AppendUtf8(entry.name, utf8_);
   StartRecord();
   const bool file = entry.kind == EntryKind::kFile;
-  text_ += file ? "0," : entered ? "1," : "2,";
+  const bool unreadable = !entry.unreadable.empty();
+  text_ += file ? "0," : entered ? "1," : unreadable ? "4," : "2,";
   AppendJsonString(utf8_, text_, JsonEscape::kForHtmlScript);
   text_ += ',';
   if (file) {
@@ -73,21 +73,29 @@ void HtmlWriter::Entry(const ListingEntry& entry, NativeStringView, bool entered
     text_ += ',';
   }
   text_ += std::to_string(platform::UnixSeconds(entry.facts.modified));
+  if (unreadable) {
+    utf8_.clear();
+    AppendUtf8(entry.unreadable, utf8_);
+    text_ += ',';
+    AppendJsonString(utf8_, text_, JsonEscape::kForHtmlScript);
+  }
   FinishRecord(1);
 }
 
-void HtmlWriter::EndFolder() {
+void HtmlWriter::EndFolder(const FolderTotals&) {
   text_.clear();
   StartRecord();
   text_ += '3';
   FinishRecord(0);
 }
 
-void HtmlWriter::End() {
-  // Also after a run stopped part-way: the page is whole and shows what was listed.
+void HtmlWriter::End(const FolderTotals*) {
+  // Also after a run stopped part-way, by Cancel, a signal or a failure: the page is whole
+  // and shows what reached the output. Once closed there is nothing more to do.
+  const std::uint64_t state = sink_.State();
+  if (state == kClosed) return;
   text_.clear();
-  if (inBlock_) text_ += "\n]</script>";
+  if (state == kBlockOpen) text_ += "\n]</script>";
   text_ += "\n</body>\n</html>\n";
-  inBlock_ = false;
-  sink_.AddBytes(text_, 1);
+  sink_.AddBytes(text_, 1, kClosed);
 }

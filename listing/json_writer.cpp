@@ -58,32 +58,56 @@ void JsonWriter::Entry(const ListingEntry& entry, NativeStringView, bool entered
   text_ += ",\"modified\":\"";
   platform::AppendIsoTime(entry.facts.modified, text_);
   text_ += '"';
+  if (!entry.unreadable.empty()) {
+    text_ += ",\"error\":";
+    utf8_.clear();
+    AppendUtf8(entry.unreadable, utf8_);
+    AppendJsonString(utf8_, text_);
+  }
   std::uint64_t open = sink_.State();
   if (entered) {
     text_ += ",\"children\":[";
     ++open;
     sibling_ = false;
   } else {
+    // A folder not entered holds nothing listed.
+    if (totals_ && entry.kind == EntryKind::kFolder) {
+      text_ += ',';
+      AppendJsonTotals(FolderTotals{}, text_);
+    }
     text_ += '}';
     sibling_ = true;
   }
   sink_.AddBytes(text_, 1, open);
 }
 
-void JsonWriter::EndFolder() {
+void JsonWriter::Close(const FolderTotals* totals) {
+  text_ += ']';
+  if (totals_ && totals) {
+    text_ += ',';
+    AppendJsonTotals(*totals, text_);
+  }
+  text_ += '}';
+}
+
+void JsonWriter::EndFolder(const FolderTotals& totals) {
   const std::uint64_t open = sink_.State();
   if (open == 0) return;
-  sink_.AddBytes("]}", 0, open - 1);
+  text_.clear();
+  Close(&totals);
+  sink_.AddBytes(text_, 0, open - 1);
   sibling_ = true;
 }
 
-void JsonWriter::End() {
+void JsonWriter::End(const FolderTotals* rootTotals) {
   // Closes every level still open in the output, so that a run stopped part-way, by Cancel, a
-  // signal or a failure, leaves valid JSON. Once closed there is nothing more to do.
+  // signal or a failure, leaves valid JSON; folders left unfinished get no totals. Once
+  // closed there is nothing more to do.
   std::uint64_t open = sink_.State();
   if (open == 0) return;
   text_.clear();
-  for (; open > 0; --open) text_ += "]}";
+  for (; open > 1; --open) Close(nullptr);
+  Close(rootTotals);
   text_ += '\n';
   sink_.AddBytes(text_, 1, 0);
 }
