@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "listing/app_options.h"
 #include "listing/folder_listing.h"
@@ -81,6 +82,7 @@ class ReadAhead : public ::testing::Test {
     settings.readAhead.workers = 4;
     settings.readAhead.depth = 3;  // small, so that folders read far ahead give way
     settings.readAhead.beforeRead = beforeRead_;
+    settings.keepGoing = keepGoing_;
     yields_ = 0;
     cancel_ = false;
     EXPECT_EQ(ListingRun(std::move(settings)).WriteFolderListing(), finishes);
@@ -92,6 +94,7 @@ class ReadAhead : public ::testing::Test {
   std::function<void(const NativeString&)> beforeRead_ = DelayAtRandom;
   std::atomic<bool> cancel_{false};
   int yields_ = 0;
+  bool keepGoing_ = false;
 };
 
 }  // namespace
@@ -140,4 +143,37 @@ TEST_F(ReadAhead, AFailedFolderFailsAtItsTurnAfterTheSameLines) {
     EXPECT_NE(outputs[0].find("a1"), std::string::npos) << failing;
   }
   EXPECT_EQ(ThreadCount(), threadsBefore);
+}
+
+TEST_F(ReadAhead, KeepGoingListsAFolderThatVanishedOrFailedAndGoesOn) {
+  const NativeString vanishing = tree_.Path("src/a1/b2");
+  const NativeString before = tree_.Path("src/a1/b1");
+  keepGoing_ = true;
+  std::vector<NativeString> skipped;
+  hooks_.skipped = [&skipped](const platform::SystemError& error) {
+    skipped.push_back(error.Description());
+  };
+  // One folder at a time, the folder before it takes it away: it vanishes between the
+  // listing that named it and its own. Read ahead, its own listing fails instead.
+  std::string outputs[2];
+  for (bool on : {false, true}) {
+    beforeRead_ = [&](const NativeString& path) {
+      DelayAtRandom(path);
+      if (!on && path == before) testing_support::RemoveTree(vanishing);
+      if (on && path == vanishing) throw platform::SystemError(2, NTEXT("Gone: ") + path);
+    };
+    skipped.clear();
+    outputs[on] = List(on);
+    ASSERT_EQ(skipped.size(), 1u) << on;
+    EXPECT_NE(skipped[0].find(vanishing), NativeString::npos) << on;
+    tree_.File("src/a1/b2/c0/f.txt");  // back for the next run
+  }
+  EXPECT_EQ(outputs[1], outputs[0]);
+  // What a run lists when the folder was empty from the start: it is listed, and the folders
+  // after it too.
+  beforeRead_ = DelayAtRandom;
+  testing_support::RemoveTree(vanishing);
+  tree_.Folder("src/a1/b2");
+  EXPECT_EQ(outputs[0], List(false));
+  EXPECT_NE(outputs[0].find("a3"), std::string::npos);
 }
