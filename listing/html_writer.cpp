@@ -25,6 +25,11 @@ void AppendHtmlText(std::string_view utf8, std::string& out) {
   }
 }
 
+// `json` is a JSON string, quotes included: appends its inside.
+void AppendUnquoted(const std::string& json, std::string& out) {
+  out.append(json, 1, json.size() - 2);
+}
+
 }  // namespace
 
 void HtmlWriter::Begin(NativeStringView rootPath) {
@@ -35,67 +40,75 @@ void HtmlWriter::Begin(NativeStringView rootPath) {
   text_ += kListingPageAfterTitle;
   text_ += "<script type=\"application/json\" id=\"listing-info\">{\"root\":";
   AppendJsonString(utf8_, text_, JsonEscape::kForHtmlScript);
-  text_ += "}</script>";
-  sink_.AddBytes(text_, 0, kPageOpen);
-}
-
-void HtmlWriter::StartRecord() {
-  if (sink_.State() == kBlockOpen) {
-    text_ += ",\n";
-    return;
-  }
-  text_ += "\n<script type=\"application/json\" class=\"listing-data\">[\n";
-  blockBytes_ = 0;
-}
-
-void HtmlWriter::FinishRecord(std::uint64_t lines) {
-  blockBytes_ += text_.size();
-  State after = kBlockOpen;
-  if (blockBytes_ >= kBlockBytes) {
-    text_ += "\n]</script>";
-    after = kPageOpen;
-  }
-  sink_.AddBytes(text_, lines, after);
+  text_ += "}</script>\n";
+  queued_ = 1;
+  sink_.AddBytes(text_, 0, queued_);
 }
 
 void HtmlWriter::Entry(const ListingEntry& entry, NativeStringView, bool entered) {
-  text_.clear();
   utf8_.clear();
   AppendUtf8(entry.name, utf8_);
-  StartRecord();
+  text_.clear();
+  AppendJsonString(utf8_, text_, JsonEscape::kForHtmlScript);
+  if (entries_ > 0) names_ += '/';
+  AppendUnquoted(text_, names_);
+
   const bool file = entry.kind == EntryKind::kFile;
   const bool unreadable = !entry.unreadable.empty();
-  text_ += file ? "0," : entered ? "1," : unreadable ? "4," : "2,";
-  AppendJsonString(utf8_, text_, JsonEscape::kForHtmlScript);
-  text_ += ',';
+  if (!records_.empty()) records_ += ',';
+  records_ += file ? "0," : entered ? "1," : unreadable ? "4," : "2,";
   if (file) {
-    text_ += std::to_string(entry.facts.size);
-    text_ += ',';
+    records_ += std::to_string(entry.facts.size);
+    records_ += ',';
   }
-  text_ += std::to_string(platform::UnixSeconds(entry.facts.modified));
+  records_ += std::to_string(platform::UnixSeconds(entry.facts.modified));
   if (unreadable) {
     utf8_.clear();
     AppendUtf8(entry.unreadable, utf8_);
-    text_ += ',';
-    AppendJsonString(utf8_, text_, JsonEscape::kForHtmlScript);
+    if (!errors_.empty()) errors_ += ',';
+    AppendJsonString(utf8_, errors_, JsonEscape::kForHtmlScript);
   }
-  FinishRecord(1);
+  ++entries_;
+  BlockFullCheck();
 }
 
 void HtmlWriter::EndFolder(const FolderTotals&) {
-  text_.clear();
-  StartRecord();
-  text_ += '3';
-  FinishRecord(0);
+  if (!records_.empty()) records_ += ',';
+  records_ += '3';
+  BlockFullCheck();
+}
+
+void HtmlWriter::BlockFullCheck() {
+  if (names_.size() + records_.size() >= kBlockBytes) WriteBlock();
+}
+
+void HtmlWriter::WriteBlock() {
+  if (records_.empty()) return;
+  text_.assign("<script type=\"application/json\" class=\"listing-data\">{\"n\":\"");
+  text_ += names_;
+  text_ += "\",\"r\":[";
+  text_ += records_;
+  text_ += ']';
+  if (!errors_.empty()) {
+    text_ += ",\"e\":[";
+    text_ += errors_;
+    text_ += ']';
+  }
+  text_ += "}</script>\n";
+  ++queued_;
+  sink_.AddBytes(text_, entries_, queued_);
+  names_.clear();
+  records_.clear();
+  errors_.clear();
+  entries_ = 0;
 }
 
 void HtmlWriter::End(const FolderTotals*) {
   // Also after a run stopped part-way, by Cancel, a signal or a failure: the page is whole
   // and shows what reached the output. Once closed there is nothing more to do.
   const std::uint64_t state = sink_.State();
-  if (state == kClosed) return;
-  text_.clear();
-  if (state == kBlockOpen) text_ += "\n]</script>";
-  text_ += "\n</body>\n</html>\n";
-  sink_.AddBytes(text_, 1, kClosed);
+  if (state == 0) return;
+  // A failed write dropped blocks: the one held would follow a gap, so it is left out.
+  if (state == queued_) WriteBlock();
+  sink_.AddBytes("</body>\n</html>\n", 1, 0);
 }

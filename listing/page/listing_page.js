@@ -10,18 +10,28 @@
   // Record types in the data blocks.
   const R_FILE = 0, R_ENTERED = 1, R_NOT_ENTERED = 2, R_END = 3, R_UNREADABLE = 4;
 
-  // Entries by index, in listing order; 0 is the folder listed.
-  const names = [], kinds = [], sizes = [], times = [], parents = [], depths = [];
+  // Entries by index, in listing order; 0 is the folder listed. Typed arrays, grown by
+  // doubling: a million entries in plain arrays took three times as long to gather.
+  let capacity = 1 << 16;
+  let kinds = new Uint8Array(capacity);
+  let sizes = new Float64Array(capacity);
+  let times = new Float64Array(capacity);
+  let parents = new Int32Array(capacity);
+  let depths = new Int32Array(capacity);
+  let firstChild = new Int32Array(capacity); // -1: none
+  let nextSibling = new Int32Array(capacity);
+  let nameStarts = new Float64Array(capacity); // where each name starts in allNames
+  let allNames = ''; // every name but the root's, in order, joined by '/'
+  let rootName = '';
   const errors = new Map(); // folder index -> why it could not be read
-  const children = []; // children[i]: the entries of folder i, in listing order
   let count = 0;
   let files, folders, bytes; // subtree totals of each folder
   let expanded; // 1 for a folder whose entries are shown
   let visible = []; // the entries shown as rows, in order
   let rowOf; // row of each entry in `visible`, -1 when hidden
   let sortKey = 'name';
-  const sortedChildren = new Map(); // folder -> children in the order of sortKey
-  let searchText = null; // the lower-cased names joined by LF
+  const sortedChildren = new Map(); // folder -> its children in the order of sortKey
+  let searchText = null; // allNames lower-cased
   let searchStarts = null; // where each entry's name starts in searchText
   let query = '';
   let hits = [];
@@ -34,52 +44,95 @@
   const numberFormat = new Intl.NumberFormat('en-US');
   const $ = (id) => document.getElementById(id);
 
-  // A page whose writing was cut short (a full disk) ends inside a block, after a whole
-  // record: the records up to there are still shown.
+  function grow() {
+    capacity *= 2;
+    const bigger = (array) => {
+      const copy = new array.constructor(capacity);
+      copy.set(array);
+      return copy;
+    };
+    kinds = bigger(kinds);
+    sizes = bigger(sizes);
+    times = bigger(times);
+    parents = bigger(parents);
+    depths = bigger(depths);
+    firstChild = bigger(firstChild);
+    nextSibling = bigger(nextSibling);
+    nameStarts = bigger(nameStarts);
+  }
+
+  const nameOf = (i) => i === 0 ? rootName
+    : allNames.slice(nameStarts[i], i + 1 < count ? nameStarts[i + 1] - 1 : allNames.length);
+
+  // A page whose writing was cut short (a full disk) ends after its last whole block, so
+  // every block parses; one that does not is left out rather than stop the page.
   function parseBlock(text) {
     try {
       return JSON.parse(text);
     } catch (error) {
-      return JSON.parse(text.replace(/,\s*$/, '') + ']');
+      return null;
     }
   }
 
   function load() {
-    const info = JSON.parse($('listing-info').textContent);
-    names.push(info.root);
-    kinds.push(FOLDER);
-    sizes.push(0);
-    times.push(NaN);
-    parents.push(-1);
-    depths.push(0);
-    children[0] = [];
+    rootName = JSON.parse($('listing-info').textContent).root;
+    kinds[0] = FOLDER;
+    times[0] = NaN;
+    parents[0] = -1;
+    firstChild[0] = -1;
+    nextSibling[0] = -1;
+    const lastChild = [-1]; // per open folder, its last child so far
     const open = [0];
+    const nameBlocks = [];
+    let at = 0; // offset of the next name in allNames
+    let n = 1;
     for (const block of document.querySelectorAll('script.listing-data')) {
-      const t = parseBlock(block.textContent);
+      const data = parseBlock(block.textContent);
       block.remove(); // its text is not needed again
-      for (let k = 0; k < t.length; ) {
-        const type = t[k++];
+      if (data === null) continue;
+      const r = data.r;
+      const blockErrors = data.e || [];
+      const names = data.n;
+      let nameAt = 0; // in this block's names
+      let errorAt = 0;
+      for (let k = 0, length = r.length; k < length; ) {
+        const type = r[k++];
         if (type === R_END) {
-          if (open.length > 1) open.pop();
+          if (open.length > 1) {
+            open.pop();
+            lastChild.pop();
+          }
           continue;
         }
-        const i = names.length;
-        const parent = open[open.length - 1];
-        names.push(t[k++]);
-        sizes.push(type === R_FILE ? t[k++] : 0);
-        times.push(t[k++]);
-        if (type === R_UNREADABLE) errors.set(i, t[k++]);
-        kinds.push(type === R_FILE ? FILE : type === R_ENTERED ? FOLDER : NOT_ENTERED);
-        parents.push(parent);
-        depths.push(depths[parent] + 1);
-        children[parent].push(i);
+        if (n === capacity) grow();
+        const i = n++;
+        const top = open.length - 1;
+        const parent = open[top];
+        nameStarts[i] = at + nameAt;
+        const slash = names.indexOf('/', nameAt);
+        nameAt = slash < 0 ? names.length + 1 : slash + 1;
+        if (type === R_FILE) sizes[i] = r[k++];
+        times[i] = r[k++];
+        if (type === R_UNREADABLE) errors.set(i, blockErrors[errorAt++]);
+        kinds[i] = type === R_FILE ? FILE : type === R_ENTERED ? FOLDER : NOT_ENTERED;
+        parents[i] = parent;
+        depths[i] = depths[parent] + 1;
+        firstChild[i] = -1;
+        nextSibling[i] = -1;
+        if (lastChild[top] < 0) firstChild[parent] = i; else nextSibling[lastChild[top]] = i;
+        lastChild[top] = i;
         if (type === R_ENTERED) {
-          children[i] = [];
           open.push(i);
+          lastChild.push(-1);
         }
       }
+      if (nameAt > 0) {
+        nameBlocks.push(names);
+        at += names.length + 1;
+      }
     }
-    count = names.length;
+    count = n;
+    allNames = nameBlocks.join('/');
     // Children come after their folder, so one backward pass sums every subtree.
     files = new Float64Array(count);
     folders = new Float64Array(count);
@@ -126,18 +179,21 @@
     return plural(files[i], 'file', 'files') + ', ' + plural(folders[i], 'folder', 'folders');
   }
 
+  // A folder's children in the order chosen, made when the folder is first shown.
   function childrenOf(i) {
-    const list = children[i];
-    if (sortKey === 'name' || list.length < 2) return list;
-    let sorted = sortedChildren.get(i);
-    if (!sorted) {
+    let list = sortedChildren.get(i);
+    if (list) return list;
+    list = [];
+    for (let j = firstChild[i]; j >= 0; j = nextSibling[j]) list.push(j);
+    if (sortKey !== 'name' && list.length > 1) {
       const value = sortKey === 'size' ? (j) => (kinds[j] === FILE ? sizes[j] : bytes[j])
                                        : (j) => times[j];
-      sorted = list.slice().sort((a, b) => value(b) - value(a) || a - b);
-      sortedChildren.set(i, sorted);
+      list.sort((a, b) => value(b) - value(a) || a - b);
     }
-    return sorted;
+    sortedChildren.set(i, list);
+    return list;
   }
+  const opens = (i) => kinds[i] === FOLDER && firstChild[i] >= 0;
 
   // The rows: every entry whose folders above it are all expanded, depth first.
   function rebuild() {
@@ -154,7 +210,7 @@
       }
       const i = list[at[top]++];
       visible.push(i);
-      if (kinds[i] === FOLDER && expanded[i] && children[i].length > 0) {
+      if (expanded[i] && opens(i)) {
         lists.push(childrenOf(i));
         at.push(0);
       }
@@ -227,17 +283,17 @@
     return row;
   }
 
-  // Writes the entry's name into `label`, the matches of the search marked. Names are only
-  // ever text nodes: whatever a name holds, it is never read as markup.
+  // Writes the entry's name into `label`, the matches of the search marked, and returns it.
+  // Names are only ever text nodes: whatever a name holds, it is never read as markup.
   function fillLabel(label, i) {
-    const text = names[i];
+    const text = nameOf(i);
     label.textContent = '';
     const lower = query ? text.toLowerCase() : '';
     // Marking needs the lower-cased name to line up with the name, which holds for all but a
     // few letters (İ grows when lower-cased).
     if (!query || lower.length !== text.length) {
       label.append(text);
-      return;
+      return text;
     }
     let from = 0;
     for (let at = lower.indexOf(query); at >= 0; at = lower.indexOf(query, at + query.length)) {
@@ -248,6 +304,7 @@
       from = at + query.length;
     }
     if (from < text.length) label.append(text.slice(from));
+    return text;
   }
 
   function fillRow(row, i) {
@@ -259,15 +316,14 @@
     row.classList.toggle('folder', kind !== FILE);
     row.setAttribute('aria-level', depths[i]);
     p.name.style.paddingLeft = (depths[i] - 1) * 18 + 'px';
-    if (kind === FOLDER && children[i].length > 0) {
+    if (opens(i)) {
       row.setAttribute('aria-expanded', expanded[i] ? 'true' : 'false');
       p.twisty.textContent = expanded[i] ? '\u25BE' : '\u25B8';
     } else {
       row.removeAttribute('aria-expanded');
       p.twisty.textContent = '';
     }
-    fillLabel(p.label, i);
-    p.name.title = names[i];
+    p.name.title = fillLabel(p.label, i);
     if (errors.has(i)) {
       p.note.className = 'error';
       p.note.textContent = '  (not read: ' + errors.get(i) + ')';
@@ -298,7 +354,7 @@
   }
 
   function toggle(i, open) {
-    if (kinds[i] !== FOLDER || children[i].length === 0) return;
+    if (!opens(i)) return;
     const want = open === undefined ? !expanded[i] : open;
     if (!!expanded[i] === want) return;
     expanded[i] = want ? 1 : 0;
@@ -323,21 +379,25 @@
     queueRender();
   }
 
-  // Search: the lower-cased names are joined once, on the first search, so that each search
-  // is one indexOf pass over one string.
+  // Search: all names lower-cased once, after the first rows are drawn, so that a search is
+  // one indexOf pass over one string.
   function buildSearchIndex() {
-    const parts = new Array(count);
-    searchStarts = new Float64Array(count + 1);
-    let at = 0;
-    parts[0] = '';
-    for (let i = 1; i < count; ++i) {
-      const lower = names[i].toLowerCase();
-      parts[i] = lower;
-      searchStarts[i] = at;
-      at += lower.length + 1;
+    if (searchText !== null) return;
+    searchText = allNames.toLowerCase();
+    if (searchText.length === allNames.length) {
+      searchStarts = nameStarts;
+      return;
     }
-    searchStarts[count] = at;
-    searchText = parts.slice(1).join('\n');
+    // A few letters change length when lower-cased (İ): then name by name.
+    const parts = new Array(count - 1);
+    searchStarts = new Float64Array(count);
+    let at = 0;
+    for (let i = 1; i < count; ++i) {
+      parts[i - 1] = nameOf(i).toLowerCase();
+      searchStarts[i] = at;
+      at += parts[i - 1].length + 1;
+    }
+    searchText = parts.join('/');
   }
 
   function entryAt(offset) {
@@ -353,8 +413,9 @@
     query = text.toLowerCase();
     hits = [];
     hit = -1;
-    if (query && count > 1) {
-      if (searchText === null) buildSearchIndex();
+    // No name holds '/', the separator of the joined names.
+    if (query && count > 1 && !query.includes('/')) {
+      buildSearchIndex();
       for (let at = searchText.indexOf(query); at >= 0; ) {
         const i = entryAt(at);
         hits.push(i);
@@ -449,10 +510,10 @@
     spacer = $('spacer');
     rows = $('rows');
     load();
-    $('root').textContent = names[0];
+    $('root').textContent = rootName;
     $('totals').textContent = contentsText(0) + ', ' + humanSize(bytes[0]);
     $('totals').title = exactBytes(bytes[0]);
-    document.title = names[0];
+    document.title = rootName;
     tree.addEventListener('scroll', queueRender, { passive: true });
     window.addEventListener('resize', queueRender);
     rows.addEventListener('click', (event) => {
@@ -493,6 +554,8 @@
     rebuild();
     render();
     document.body.dataset.ready = 'true';
+    // After the first rows are painted.
+    requestAnimationFrame(() => setTimeout(buildSearchIndex, 0));
   }
 
   document.addEventListener('DOMContentLoaded', start);

@@ -12,7 +12,7 @@ import { pathToFileURL } from 'node:url';
 
 const tool = process.env.QUILLET_LIST;
 const pictures = process.env.QUILLET_PAGE_PICTURES;
-const require = createRequire(path.join(process.env.QUILLET_PAGE_NODE, 'package.json'));
+const require = createRequire(path.resolve(process.env.QUILLET_PAGE_NODE, 'package.json'));
 const { chromium } = require('playwright-core');
 
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'quillet-page.'));
