@@ -206,7 +206,7 @@ test('folders collapse and expand, one at a time and all at once', async () => {
   await tab.context().close();
 });
 
-test("a folder's totals are the sum of its files", async () => {
+test("a folder's totals are the sum of its files, and sort by size", async () => {
   const tab = await open(path.join(work, 'deep.html'));
   await tab.click('#expand-all');
   await settle(tab);
@@ -222,6 +222,11 @@ test("a folder's totals are the sum of its files", async () => {
   assert.equal(all[at].contents, '5 files, 1 folder');
   assert.equal(await tab.textContent('#totals'), '10 files, 8 folders, 1.2 MB');
   assert.equal(await tab.getAttribute('#totals', 'title'), '1,295,041 bytes');
+  // Sorted by size, folders by their totals, largest first.
+  await tab.click('#collapse-all');
+  await tab.selectOption('#sort', 'size');
+  await settle(tab);
+  assert.deepEqual((await rows(tab)).map((row) => row.name), ['readme.txt', 'sums', 'second', 'l1']);
   await tab.context().close();
 });
 
