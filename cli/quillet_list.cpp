@@ -60,7 +60,7 @@ int Run(const std::vector<NativeString>& arguments) {
   settings.totals = command.totals;
   if (StandardErrorIsTerminal()) settings.hooks.progress = ShowProgress;
   std::uint64_t skipped = 0;
-  settings.hooks.skipped = [&skipped](const platform::SystemError& error) {
+  settings.skipped = [&skipped](const platform::SystemError& error) {
     ++skipped;
     ClearProgress();
     WriteError(NativeString(NTEXT("quillet-list: ")) + EscapeControls(error.Description()) +

@@ -187,7 +187,7 @@ class ListingRun::Walk {
                                       ? error.Description()
                                       : platform::ErrorDescription(error.Number());
       Write(levels_[depth_], item, EntryKind::kFolder, false, reason);
-      if (hooks_.skipped) hooks_.skipped(error);
+      if (settings_.skipped) settings_.skipped(error);
       return;
     }
     Level& parent = levels_[depth_];

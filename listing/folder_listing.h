@@ -34,9 +34,6 @@ struct ListingHooks {
   std::function<void()> processInput;
   // Told of the walk's progress: when it enters a folder, and every few thousand lines.
   std::function<void(std::uint64_t linesWritten, const NativeString& folder)> progress;
-  // With keepGoing: told of each folder that could not be opened or read, which the walk
-  // lists and does not enter. The error names the folder.
-  std::function<void(const platform::SystemError& error)> skipped;
 };
 
 // What a run is built from.
@@ -54,9 +51,11 @@ struct ListingSettings {
   EntryFilter filter;  // which entries are listed and entered; lets all through by default
   ListingFormat format = ListingFormat::kText;
   bool textUtf8 = false;  // the text format in UTF-8 with a byte-order mark
-  // A folder that cannot be opened or read is listed, not entered, and told to hooks.skipped;
-  // the walk goes on. Without it such a folder ends the run with its error.
+  // A folder that cannot be opened or read is listed, not entered, and told to `skipped`
+  // (its error names it); the walk goes on. Without it such a folder ends the run with its
+  // error.
   bool keepGoing = false;
+  std::function<void(const platform::SystemError& error)> skipped;
   // Each folder's totals in the structured formats; a closing totals line in the text format.
   bool totals = false;
   ReadAheadSettings readAhead = ReadAheadFromEnvironment();

@@ -83,6 +83,7 @@ class ReadAhead : public ::testing::Test {
     settings.readAhead.depth = 3;  // small, so that folders read far ahead give way
     settings.readAhead.beforeRead = beforeRead_;
     settings.keepGoing = keepGoing_;
+    settings.skipped = onSkipped_;
     yields_ = 0;
     cancel_ = false;
     EXPECT_EQ(ListingRun(std::move(settings)).WriteFolderListing(), finishes);
@@ -95,6 +96,7 @@ class ReadAhead : public ::testing::Test {
   std::atomic<bool> cancel_{false};
   int yields_ = 0;
   bool keepGoing_ = false;
+  std::function<void(const platform::SystemError&)> onSkipped_;
 };
 
 }  // namespace
@@ -150,7 +152,7 @@ TEST_F(ReadAhead, KeepGoingListsAFolderThatVanishedOrFailedAndGoesOn) {
   const NativeString before = tree_.Path("src/a1/b1");
   keepGoing_ = true;
   std::vector<NativeString> skipped;
-  hooks_.skipped = [&skipped](const platform::SystemError& error) {
+  onSkipped_ = [&skipped](const platform::SystemError& error) {
     skipped.push_back(error.Description());
   };
   // One folder at a time, the folder before it takes it away: it vanishes between the
