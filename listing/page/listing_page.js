@@ -10,17 +10,11 @@
   // Record types in the data blocks.
   const R_FILE = 0, R_ENTERED = 1, R_NOT_ENTERED = 2, R_END = 3, R_UNREADABLE = 4;
 
-  // Entries by index, in listing order; 0 is the folder listed. Typed arrays, grown by
-  // doubling: a million entries in plain arrays took three times as long to gather.
-  let capacity = 1 << 16;
-  let kinds = new Uint8Array(capacity);
-  let sizes = new Float64Array(capacity);
-  let times = new Float64Array(capacity);
-  let parents = new Int32Array(capacity);
-  let depths = new Int32Array(capacity);
-  let firstChild = new Int32Array(capacity); // -1: none
-  let nextSibling = new Int32Array(capacity);
-  let nameStarts = new Float64Array(capacity); // where each name starts in allNames
+  // Entries by index, in listing order; 0 is the folder listed. Typed arrays: a million
+  // entries in plain arrays took three times as long to gather.
+  let kinds, sizes, times, parents, depths;
+  let firstChild, nextSibling; // -1: none
+  let nameStarts; // where each name starts in allNames
   let allNames = ''; // every name but the root's, in order, joined by '/'
   let rootName = '';
   const errors = new Map(); // folder index -> why it could not be read
@@ -44,23 +38,6 @@
   const numberFormat = new Intl.NumberFormat('en-US');
   const $ = (id) => document.getElementById(id);
 
-  function grow() {
-    capacity *= 2;
-    const bigger = (array) => {
-      const copy = new array.constructor(capacity);
-      copy.set(array);
-      return copy;
-    };
-    kinds = bigger(kinds);
-    sizes = bigger(sizes);
-    times = bigger(times);
-    parents = bigger(parents);
-    depths = bigger(depths);
-    firstChild = bigger(firstChild);
-    nextSibling = bigger(nextSibling);
-    nameStarts = bigger(nameStarts);
-  }
-
   const nameOf = (i) => i === 0 ? rootName
     : allNames.slice(nameStarts[i], i + 1 < count ? nameStarts[i + 1] - 1 : allNames.length);
 
@@ -74,17 +51,36 @@
     }
   }
 
+  // `array` copied into a new one of `capacity` elements.
+  function bigger(array, capacity) {
+    const copy = new array.constructor(capacity);
+    copy.set(array);
+    return copy;
+  }
+
+  // Gathers the entries from the data blocks, one block at a time, into arrays local to this
+  // function and grown by doubling: grown as shared variables, they made the loop lose its
+  // compiled code at each growth, which doubled the time a million entries took.
   function load() {
     rootName = JSON.parse($('listing-info').textContent).root;
-    kinds[0] = FOLDER;
-    times[0] = NaN;
-    parents[0] = -1;
-    firstChild[0] = -1;
-    nextSibling[0] = -1;
+    let capacity = 1 << 16;
+    let kind = new Uint8Array(capacity);
+    let size = new Float64Array(capacity);
+    let time = new Float64Array(capacity);
+    let parent = new Int32Array(capacity);
+    let depth = new Int32Array(capacity);
+    let first = new Int32Array(capacity);
+    let next = new Int32Array(capacity);
+    let starts = new Float64Array(capacity);
+    kind[0] = FOLDER;
+    time[0] = NaN;
+    parent[0] = -1;
+    first[0] = -1;
+    next[0] = -1;
     const lastChild = [-1]; // per open folder, its last child so far
     const open = [0];
     const nameBlocks = [];
-    let at = 0; // offset of the next name in allNames
+    let at = 0; // offset of the next block's names in allNames
     let n = 1;
     for (const block of document.querySelectorAll('script.listing-data')) {
       const data = parseBlock(block.textContent);
@@ -104,22 +100,32 @@
           }
           continue;
         }
-        if (n === capacity) grow();
+        if (n === capacity) {
+          capacity *= 2;
+          kind = bigger(kind, capacity);
+          size = bigger(size, capacity);
+          time = bigger(time, capacity);
+          parent = bigger(parent, capacity);
+          depth = bigger(depth, capacity);
+          first = bigger(first, capacity);
+          next = bigger(next, capacity);
+          starts = bigger(starts, capacity);
+        }
         const i = n++;
         const top = open.length - 1;
-        const parent = open[top];
-        nameStarts[i] = at + nameAt;
+        const p = open[top];
+        starts[i] = at + nameAt;
         const slash = names.indexOf('/', nameAt);
         nameAt = slash < 0 ? names.length + 1 : slash + 1;
-        if (type === R_FILE) sizes[i] = r[k++];
-        times[i] = r[k++];
+        if (type === R_FILE) size[i] = r[k++];
+        time[i] = r[k++];
         if (type === R_UNREADABLE) errors.set(i, blockErrors[errorAt++]);
-        kinds[i] = type === R_FILE ? FILE : type === R_ENTERED ? FOLDER : NOT_ENTERED;
-        parents[i] = parent;
-        depths[i] = depths[parent] + 1;
-        firstChild[i] = -1;
-        nextSibling[i] = -1;
-        if (lastChild[top] < 0) firstChild[parent] = i; else nextSibling[lastChild[top]] = i;
+        kind[i] = type === R_FILE ? FILE : type === R_ENTERED ? FOLDER : NOT_ENTERED;
+        parent[i] = p;
+        depth[i] = depth[p] + 1;
+        first[i] = -1;
+        next[i] = -1;
+        if (lastChild[top] < 0) first[p] = i; else next[lastChild[top]] = i;
         lastChild[top] = i;
         if (type === R_ENTERED) {
           open.push(i);
@@ -131,6 +137,14 @@
         at += names.length + 1;
       }
     }
+    kinds = kind.slice(0, n);
+    sizes = size.slice(0, n);
+    times = time.slice(0, n);
+    parents = parent.slice(0, n);
+    depths = depth.slice(0, n);
+    firstChild = first.slice(0, n);
+    nextSibling = next.slice(0, n);
+    nameStarts = starts.slice(0, n);
     count = n;
     allNames = nameBlocks.join('/');
     // Children come after their folder, so one backward pass sums every subtree.
