@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "listing/app_options.h"
 #include "listing/folder_listing.h"
 #include "run_process.h"
@@ -133,6 +137,31 @@ TEST_F(QuilletList, DashWritesToStandardOutputAndVersionPrintsTheVersion) {
   EXPECT_EQ(result.out, "quillet-list " QUILLET_VERSION "\n");
 #endif
 }
+
+#ifdef _WIN32
+// Strict ANSI changes names, so it says how many; the default keeps them all, in UTF-8 where
+// the output can be rewritten, and otherwise as strict ANSI does.
+TEST_F(QuilletList, NamesTheCodePageLacksAreCountedWhereTheyBecomeQuestionMarks) {
+  if (GetACP() != 1252) GTEST_SKIP() << "the names below are chosen for code page 1252";
+  tree_.File("names/\xCE\xA9mega.txt");              // Greek capital omega
+  tree_.File("names/\xE6\x96\x87\xE4\xBB\xB6.txt");  // two CJK characters
+  const std::string counted =
+      "quillet-list: 2 names hold characters the ANSI code page lacks; each is written as '?'\r\n";
+  const std::string strict = "   ?mega.txt\r\n   ??.txt\r\n";
+  ProcessResult result = RunQuilletList({N("--encoding"), N("ansi"), N("--style"), N("0"),
+                                         tree_.Path("names"), tree_.Path("ansi.txt")});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.err, counted);
+  EXPECT_EQ(ReadBytes(tree_.Path("ansi.txt")), strict);
+  result = RunQuilletList({N("--style"), N("0"), tree_.Path("names"), tree_.Path("auto.txt")});
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(ReadBytes(tree_.Path("auto.txt")),
+            "\xEF\xBB\xBF   \xCE\xA9mega.txt\r\n   \xE6\x96\x87\xE4\xBB\xB6.txt\r\n");
+  result = RunQuilletList({N("--style"), N("0"), tree_.Path("names"), N("-")});
+  EXPECT_EQ(result.err, counted);
+  EXPECT_EQ(result.out, strict);
+}
+#endif
 
 #ifndef _WIN32
 TEST_F(QuilletList, TerminalShowsProgressAndClearsItAtTheEnd) {
