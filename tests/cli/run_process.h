@@ -16,3 +16,13 @@ ProcessResult RunQuilletList(const std::vector<NativeString>& arguments);
 
 // The same with standard error on a terminal (POSIX only); `err` holds what the terminal got.
 ProcessResult RunQuilletListOnTerminal(const std::vector<NativeString>& arguments);
+
+#ifndef _WIN32
+// Starts the tool with its standard output and error on the descriptors given; returns its
+// process id.
+int StartQuilletList(const std::vector<NativeString>& arguments, int out, int err);
+
+// Waits for a started tool to end. Returns its exit status as a shell shows it: 128 + the
+// signal's number when a signal ended it.
+int WaitForExit(int pid);
+#endif
