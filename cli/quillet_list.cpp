@@ -13,6 +13,7 @@
 
 #include "cli/command_line.h"
 #include "cli/console_output.h"
+#include "cli/signals.h"
 #include "listing/app_options.h"
 #include "listing/folder_listing.h"
 #include "platform/system_error.h"
@@ -42,9 +43,11 @@ void ReportChangedNames(std::uint64_t names) {
 int RunListing(ListingSettings settings) {
   const NativeString source = settings.source;
   try {
+    InstallStopHandlers();
     ListingRun run(std::move(settings));
     // The run touches the output only once the source is known to be a folder.
-    if (!run.WriteFolderListing()) return Fail(NTEXT("source folder not found: ") + source);
+    if (!run.WriteFolderListing() && !StopRequested())
+      return Fail(NTEXT("source folder not found: ") + source);
     ClearProgress();
     ReportChangedNames(run.ChangedNames());
   } catch (const platform::SystemError& error) {
@@ -83,9 +86,12 @@ int Run(const std::vector<NativeString>& arguments) {
   settings.filter.maxDepth = command.maxDepth;
   settings.format = command.format;
   settings.textEncoding = command.encoding;
+  settings.cancel = CancelToken(StopRequested());
   if (StandardErrorIsTerminal()) settings.hooks.progress = ShowProgress;
 
-  return RunListing(std::move(settings));
+  const int status = RunListing(std::move(settings));
+  RunOutputClosed();
+  return StopRequested() ? EndAfterStop() : status;
 }
 
 }  // namespace
