@@ -20,6 +20,7 @@
 #include "platform/folder_reader.h"
 #include "platform/handles.h"
 #include "platform/system_error.h"
+#include "platform/taskbar_progress.h"
 #include "platform/window/message_loop.h"
 #include "platform/window/twips.h"
 
@@ -509,7 +510,12 @@ void frmMain::cmdPrint_Click() {
     settings.cancel = CancelToken(CancelRequested);
     settings.hooks = runHooks_;
     ListingRun run(std::move(settings));
-    run.WriteFolderListing();
+    {
+      if (!taskbar_) taskbar_ = platform::SystemTaskbar();
+      // Shown on the taskbar button while the walk runs, cleared however it ends.
+      const platform::TaskbarProgress progress(Handle(), *taskbar_);
+      run.WriteFolderListing();
+    }
 
     int answer = 0;
     if (state_ != RunState::Running) {

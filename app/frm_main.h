@@ -11,10 +11,12 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "chrome/captionless_window_mover.h"
 #include "listing/folder_listing.h"
 #include "platform/handles.h"
+#include "platform/taskbar_progress.h"
 #include "platform/window/hover_link.h"
 #include "platform/window/window.h"
 
@@ -72,6 +74,9 @@ class frmMain : public platform::window::Window {
   static void ProcessInput();
   // The hooks the next runs use; tests and the benchmark driver wrap the two above.
   void SetRunHooks(const ListingHooks& hooks) { runHooks_ = hooks; }
+  // The taskbar list the next runs show their progress on (null: none). Unless one is given,
+  // the system's is taken at the first run.
+  void SetTaskbar(Microsoft::WRL::ComPtr<ITaskbarList3> taskbar) { taskbar_ = std::move(taskbar); }
 
   std::int32_t ListType() const noexcept { return CurrentListType; }
   RunState State() const noexcept { return state_; }
@@ -126,4 +131,5 @@ class frmMain : public platform::window::Window {
   HCURSOR titleCursor_ = nullptr;
   RunState state_ = RunState::Idle;
   ListingHooks runHooks_{&InputWaiting, &ProcessInput, {}};
+  std::optional<Microsoft::WRL::ComPtr<ITaskbarList3>> taskbar_;
 };

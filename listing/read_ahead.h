@@ -80,16 +80,33 @@ class FolderReadAhead {
   // Tells the workers to stop after the listing they are in (the run was cancelled).
   void Stop();
 
+  // The worker threads started so far (none until listings prove slow, or with the run when
+  // forced on). For the walk's thread.
+  std::size_t Workers() const { return workers_.size(); }
+
  private:
   // A folder's place in the depth-first order: the index of each folder on the way to it.
   using Key = std::vector<std::uint32_t>;
+  // The identities of the folders open on the way to a folder, nearest first. Each link shares
+  // the chain above it, so that going one level deeper costs one link, not a copy of the chain.
+  struct OpenAbove {
+    OpenAbove(platform::FolderIdentity id, std::shared_ptr<const OpenAbove> above)
+        : identity(id), up(std::move(above)) {}
+    ~OpenAbove();
+    OpenAbove(const OpenAbove&) = delete;
+    OpenAbove& operator=(const OpenAbove&) = delete;
+    bool Holds(const platform::FolderIdentity& id) const;
+
+    const platform::FolderIdentity identity;
+    mutable std::shared_ptr<const OpenAbove> up;
+  };
   struct Task {
     std::shared_ptr<const platform::OpenFolder> parent;
     NativeString name;
     NativeString path;
     std::size_t depth = 0;
-    // The identities of the folders open on the way to this one, those holding the root first.
-    std::shared_ptr<const std::vector<platform::FolderIdentity>> openAbove;
+    // The folders open on the way to this one, up to those holding the root.
+    std::shared_ptr<const OpenAbove> openAbove;
   };
   struct Result {
     Task task;  // kept so that a result dropped for room can be read again

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "long_path_win.h"
 #include "output_file.h"
 #include "system_error.h"
 
@@ -44,8 +45,9 @@ OutputFile::OutputFile(const NativeString& path) : name_(path), handle_(nullptr,
   // CREATE_ALWAYS would refuse such a file. Without write sharing a second run on the file
   // fails here, before anything is cut. Read access lets the run rewrite what it wrote (the
   // listing turning UTF-8); a file that grants writing only is still written.
-  const auto open = [&path](DWORD access) {
-    return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+  const NativeString name = LongPathForm(path);
+  const auto open = [&name](DWORD access) {
+    return CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   };
   HANDLE file = open(GENERIC_READ | GENERIC_WRITE);
