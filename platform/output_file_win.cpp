@@ -44,7 +44,8 @@ OutputFile::OutputFile(const NativeString& path) : name_(path), handle_(nullptr,
   // OPEN_ALWAYS and then cutting to zero keeps a hidden or system file's attributes, where
   // CREATE_ALWAYS would refuse such a file. Without write sharing a second run on the file
   // fails here, before anything is cut. Read access lets the run rewrite what it wrote (the
-  // listing turning UTF-8); a file that grants writing only is still written.
+  // listing turning UTF-8); a file that grants writing only, or that another program holds
+  // without sharing reads, is still written.
   const NativeString name = LongPathForm(path);
   const auto open = [&name](DWORD access) {
     return CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
@@ -52,7 +53,9 @@ OutputFile::OutputFile(const NativeString& path) : name_(path), handle_(nullptr,
   };
   HANDLE file = open(GENERIC_READ | GENERIC_WRITE);
   readable_ = file != INVALID_HANDLE_VALUE;
-  if (!readable_ && GetLastError() == ERROR_ACCESS_DENIED) file = open(GENERIC_WRITE);
+  if (!readable_ &&
+      (GetLastError() == ERROR_ACCESS_DENIED || GetLastError() == ERROR_SHARING_VIOLATION))
+    file = open(GENERIC_WRITE);
   if (file == INVALID_HANDLE_VALUE) ThrowSystemError(static_cast<long>(GetLastError()), path);
   handle_.reset(file);
   stream_ = IsStreamHandle(file);
