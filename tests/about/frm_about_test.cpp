@@ -19,6 +19,7 @@
 #include "listing/app_options.h"
 #include "listing/folder_listing.h"
 #include "platform/settings_store.h"
+#include "platform/window/dpi.h"
 #include "platform/window/twips.h"
 #include "quillet_version.h"
 #include "shell_recorder.h"
@@ -121,7 +122,8 @@ constexpr LinkCase kLinkCases[] = {
 
 TEST_F(AboutBoxTest, LoadsShapedCaptionedAndWithItsHitRectanglesOnTheLinks) {
   Load();
-  ASSERT_EQ(15.0, platform::window::TwipsPerPixelX()) << "this suite runs at 96 DPI";
+  ASSERT_EQ(15.0, platform::window::TwipsPerPixel(platform::window::SystemDpi()))
+      << "this suite runs at 96 DPI";
   const HWND hwnd = about.Handle();
   EXPECT_EQ(L"About", Caption(hwnd));
   EXPECT_FALSE(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CAPTION);
