@@ -168,6 +168,8 @@ class Window {
     TwipsRect place{};   // relative to the container, twips
     int grownWidth = 0;  // pixels, when the caption needed more than `place` gives; else 0
   };
+  // A pointer a handler gave, at the size the DPI asks for: `copy` is null where the source
+  // has that size. Keyed on the source's handle, which lives as long as the window.
   struct ScaledCursor {
     HCURSOR source;
     int size;

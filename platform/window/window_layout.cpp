@@ -353,6 +353,13 @@ void Window::ShowPointer(HCURSOR cursor) { SetCursor(ScaledForDpi(cursor)); }
 HCURSOR Window::ScaledForDpi(HCURSOR cursor) {
   if (!cursor) return nullptr;
   const int size = SystemMetricAtDpi(SM_CXCURSOR, dpi_);
+  // Looked up first: the pointer is set on every move. A cursor of the right size is kept
+  // with no copy.
+  for (const ScaledCursor& scaled : scaledCursors_) {
+    if (scaled.source == cursor && scaled.size == size) {
+      return scaled.copy ? scaled.copy.get() : cursor;
+    }
+  }
   ICONINFO info{};
   if (!GetIconInfo(cursor, &info)) platform::ThrowLastError();
   const platform::UniqueHBitmap mask(info.hbmMask);
@@ -360,9 +367,9 @@ HCURSOR Window::ScaledForDpi(HCURSOR cursor) {
   BITMAP maskBits{};
   if (!GetObjectW(mask.get(), sizeof maskBits, &maskBits)) platform::ThrowLastError();
   const int width = maskBits.bmWidth;
-  if (width == size || width <= 0) return cursor;
-  for (const ScaledCursor& scaled : scaledCursors_) {
-    if (scaled.source == cursor && scaled.size == size) return scaled.copy.get();
+  if (width == size || width <= 0) {
+    scaledCursors_.push_back({cursor, size, nullptr});
+    return cursor;
   }
   // Stretched with the hot spot, so that the pointer still points where it did.
   const int maskHeight = MulDiv(maskBits.bmHeight, size, width);
