@@ -479,17 +479,20 @@ void frmMain::cmdPrint_Click() {
   if (source.empty() || output.empty()) {
     Box(L"Must have a valid Source Path and Output Path", L"Invalid Paths",
         MB_OK | MB_ICONINFORMATION);
+    FocusControl(source.empty() ? txtPath0 : txtPath1);
     return;
   }
   if (!EndsWithTxt(output)) {
     Box(L"Must have a valid output path to a '.txt' file", L"Invalid Output",
         MB_OK | MB_ICONINFORMATION);
+    FocusControl(txtPath1);
     return;
   }
   // Checked before the output file is touched, so that a mistyped source costs nothing.
   if (!platform::FolderExists(source)) {
     Box(L"Must have a valid Source Path and Output Path", L"Invalid Paths",
         MB_OK | MB_ICONINFORMATION);
+    FocusControl(txtPath0);
     return;
   }
 

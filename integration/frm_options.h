@@ -75,7 +75,8 @@ class frmOptions : public platform::window::Window {
   // Sets a check box by program; as a click would, a change of its value runs
   // chkOption_Click.
   void SetCheckBox(int index, bool checked);
-  void Refuse(const wchar_t* text, const wchar_t* title);
+  // Shows why O.k. refused and gives `field` the focus with its text selected.
+  void Refuse(Row field, const wchar_t* text, const wchar_t* title);
 
   HWND outputPathBox_;
   CCaptionlessWindowMover WindowMover;

@@ -19,9 +19,11 @@
 #include "listing/app_options.h"
 #include "listing/folder_listing.h"
 #include "platform/settings_store.h"
+#include "platform/window/dpi.h"
 #include "platform/window/twips.h"
 #include "quillet_version.h"
 #include "shell_recorder.h"
+#include "support/layout_checks.h"
 #include "support/settings_sandbox.h"
 #include "support/temp_tree.h"
 #include "support/window_image.h"
@@ -121,7 +123,8 @@ constexpr LinkCase kLinkCases[] = {
 
 TEST_F(AboutBoxTest, LoadsShapedCaptionedAndWithItsHitRectanglesOnTheLinks) {
   Load();
-  ASSERT_EQ(15.0, platform::window::TwipsPerPixelX()) << "this suite runs at 96 DPI";
+  ASSERT_EQ(15.0, platform::window::TwipsPerPixel(platform::window::SystemDpi()))
+      << "this suite runs at 96 DPI";
   const HWND hwnd = about.Handle();
   EXPECT_EQ(L"About", Caption(hwnd));
   EXPECT_FALSE(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CAPTION);
@@ -390,6 +393,20 @@ TEST_F(AboutBoxTest, AFailingLoadStepSkipsOnlyItself) {
   MoveTo(CentreOf(frmAbout::lblEmail));
   ASSERT_TRUE(HighlightedSoon(frmAbout::kEmailLink, true));
   EXPECT_EQ(LoadCursorW(nullptr, IDC_ARROW), GetCursor());
+}
+
+// At each DPI it is moved to: the twips table, whole captions, and each link's hit rectangle
+// still lies on its label.
+TEST_F(AboutBoxTest, LaysItselfOutAgainAtEachDpiItIsMovedTo) {
+  Load();
+  for (const int dpi : {120, 144, 192, 96}) {
+    testing_support::SendDpiChanged(about, dpi);
+    testing_support::ExpectWindowWholeAt(about, dpi);
+    EXPECT_EQ(ClientRectOf(about.Handle(), Ctl(frmAbout::lblEmail)),
+              ClientRectOf(about.Handle(), Ctl(frmAbout::picEmail)));
+    EXPECT_EQ(ClientRectOf(about.Handle(), Ctl(frmAbout::lblWebAddress)),
+              ClientRectOf(about.Handle(), Ctl(frmAbout::picWebSite)));
+  }
 }
 
 TEST_F(AboutBoxTest, LeavesAScreenshot) {

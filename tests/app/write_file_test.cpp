@@ -97,15 +97,16 @@ TEST_F(WriteFileTest, PathChecksComeBeforeTheOutputIsTouched) {
   Load();
   struct Case {
     std::wstring source, output, title, text;
+    frmMain::Row wrong;  // the box that gets the focus afterwards, its text selected
   };
   const std::wstring invalidOutput = L"Must have a valid output path to a '.txt' file";
   const Case cases[] = {
-      {L"", output, L"Invalid Paths", kInvalidPaths},
-      {tree.Root(), L"", L"Invalid Paths", kInvalidPaths},
-      {tree.Root(), tree.Path("list.TXT"), L"Invalid Output", invalidOutput},
-      {tree.Root(), L"txt", L"Invalid Output", invalidOutput},
+      {L"", output, L"Invalid Paths", kInvalidPaths, frmMain::txtPath0},
+      {tree.Root(), L"", L"Invalid Paths", kInvalidPaths, frmMain::txtPath1},
+      {tree.Root(), tree.Path("list.TXT"), L"Invalid Output", invalidOutput, frmMain::txtPath1},
+      {tree.Root(), L"txt", L"Invalid Output", invalidOutput, frmMain::txtPath1},
       // A source folder that does not exist: reported before the output is emptied.
-      {tree.Path("no such folder"), output, L"Invalid Paths", kInvalidPaths},
+      {tree.Path("no such folder"), output, L"Invalid Paths", kInvalidPaths, frmMain::txtPath0},
   };
   for (const Case& c : cases) {
     Fill(c.source, c.output);
@@ -113,6 +114,13 @@ TEST_F(WriteFileTest, PathChecksComeBeforeTheOutputIsTouched) {
     ASSERT_EQ(1u, seen.size());
     ExpectInformation(seen[0], c.title, c.text);
     ExpectIdle();
+    EXPECT_EQ(Ctl(c.wrong), GetFocus()) << c.title;
+    DWORD start = 1;
+    DWORD end = 0;
+    SendMessageW(Ctl(c.wrong), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(0u, start);
+    EXPECT_EQ(form.Text(c.wrong).size(), end);
   }
   EXPECT_EQ(std::vector<std::string>{"keep"}, ReadLines(output));
 }

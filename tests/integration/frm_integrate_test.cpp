@@ -13,7 +13,9 @@
 #include "platform/native_text.h"
 #include "platform/registry_key.h"
 #include "platform/settings_store.h"
+#include "platform/window/dpi.h"
 #include "registry_test_support.h"
+#include "support/layout_checks.h"
 #include "support/settings_sandbox.h"
 #include "support/temp_tree.h"
 
@@ -217,6 +219,19 @@ TEST_F(IntegratePromptTest, LayoutAt96Dpi) {
   SendMessageW(hwnd, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(IsWindow(hwnd));
   EXPECT_EQ(Stored(L"Registered"), L"<none>");
+}
+
+// Its title bar is the system's; its client area follows the twips at each DPI it is moved to,
+// with whole captions and with the question label clear of the two buttons' borders.
+TEST_F(IntegratePromptTest, LaysItselfOutAgainAtEachDpiItIsMovedTo) {
+  frmIntegrate prompt;
+  prompt.Create(nullptr);
+  prompt.Show();
+  testing_support::ExpectWindowWholeAt(prompt, platform::window::SystemDpi());
+  for (const int dpi : {120, 144, 192, 96}) {
+    testing_support::SendDpiChanged(prompt, dpi);
+    testing_support::ExpectWindowWholeAt(prompt, dpi);
+  }
 }
 
 TEST_F(IntegratePromptTest, YesAtStartUpRegistersBeforeTheMainWindowShows) {

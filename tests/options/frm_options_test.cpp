@@ -102,23 +102,27 @@ TEST_F(OptionsDialogTest, NumbersThatAreNotNumericOrTooLargeAreRefusedAndNothing
       const wchar_t* width;
       const wchar_t* title;
       const wchar_t* text;
+      frmOptions::Row refused;  // gets the focus afterwards, its text selected
     };
+    constexpr frmOptions::Row kSpaces = frmOptions::txtNoSpace;
+    constexpr frmOptions::Row kWidth = frmOptions::txtMaxWidth;
     const Case cases[] = {
-        {L"abc", L"80", frmOptions::kNumberBoxTitle, kSpacesNotNumeric},
-        {L"", L"80", frmOptions::kNumberBoxTitle, kSpacesNotNumeric},
-        {L"1.", L"80", frmOptions::kNumberBoxTitle, kSpacesNotNumeric},
-        {L"5", L"x", frmOptions::kNumberBoxTitle, kWidthNotNumeric},
+        {L"abc", L"80", frmOptions::kNumberBoxTitle, kSpacesNotNumeric, kSpaces},
+        {L"", L"80", frmOptions::kNumberBoxTitle, kSpacesNotNumeric, kSpaces},
+        {L"1.", L"80", frmOptions::kNumberBoxTitle, kSpacesNotNumeric, kSpaces},
+        {L"5", L"x", frmOptions::kNumberBoxTitle, kWidthNotNumeric, kWidth},
         // Both wrong: the spaces are checked first.
-        {L"five", L"", frmOptions::kNumberBoxTitle, kSpacesNotNumeric},
+        {L"five", L"", frmOptions::kNumberBoxTitle, kSpacesNotNumeric, kSpaces},
         // Both numeric checks come before the range checks.
-        {L"40000", L"wide", frmOptions::kNumberBoxTitle, kWidthNotNumeric},
+        {L"40000", L"wide", frmOptions::kNumberBoxTitle, kWidthNotNumeric, kWidth},
         {L"40000", L"80", frmOptions::kRangeBoxTitle,
          L"Number Of Spaces Between File Name And Extra File Info Has To Be Between -32768 And "
-         L"32767"},
+         L"32767",
+         kSpaces},
         {L"5", L"-32769", frmOptions::kRangeBoxTitle,
-         L"Maximum Width Has To Be Between -32768 And 32767"},
+         L"Maximum Width Has To Be Between -32768 And 32767", kWidth},
         {L"5", L"1e10", frmOptions::kRangeBoxTitle,
-         L"Maximum Width Has To Be Between -32768 And 32767"},
+         L"Maximum Width Has To Be Between -32768 And 32767", kWidth},
     };
     for (const Case& c : cases) {
       SCOPED_TRACE(testing::Message()
@@ -131,6 +135,13 @@ TEST_F(OptionsDialogTest, NumbersThatAreNotNumericOrTooLargeAreRefusedAndNothing
       ASSERT_TRUE(dialog.Open());
       EXPECT_EQ(c.spaces, dialog.Text(frmOptions::txtNoSpace));
       EXPECT_EQ(c.width, dialog.Text(frmOptions::txtMaxWidth));
+      EXPECT_EQ(dialog.Ctl(c.refused), GetFocus());
+      DWORD start = 1;
+      DWORD end = 0;
+      SendMessageW(dialog.Ctl(c.refused), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                   reinterpret_cast<LPARAM>(&end));
+      EXPECT_EQ(0u, start);
+      EXPECT_EQ(dialog.Text(c.refused).size(), end);
     }
     EXPECT_EQ(10, AppOptions.NoSpacesSeperate);
     EXPECT_EQ(80, AppOptions.MaxWidth);
