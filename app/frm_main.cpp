@@ -301,6 +301,12 @@ void frmMain::Load(std::wstring_view commandLine, int showCommand) {
 void frmMain::Form_Load(std::wstring_view commandLine) {
   WindowMover.SetForm(this);
   ShapeFormAsEllipse(*this);
+  // Before anything runs a message loop: the title's watch timer runs from the window's
+  // creation, the prompt's loop delivers its ticks, and the first tick takes its hover size
+  // from picTitle.
+  const ControlRow& title = kRows[lblTitle];
+  MoveControl(picTitle, {static_cast<double>(title.left), static_cast<double>(title.top),
+                         static_cast<double>(title.width), static_cast<double>(title.height)});
   LoadOptions();
   if (AppOptions.UseDefaultDir) SetText(txtPath1, AppOptions.DefaultDir);
   ShowIntegrationPromptIfNeeded();
@@ -311,10 +317,6 @@ void frmMain::Form_Load(std::wstring_view commandLine) {
   CurrentListType = listType;
   SetValue(kListTypeRows[listType], true);
   optListType_Click(listType);
-
-  const ControlRow& title = kRows[lblTitle];
-  MoveControl(picTitle, {static_cast<double>(title.left), static_cast<double>(title.top),
-                         static_cast<double>(title.width), static_cast<double>(title.height)});
 
   ownedTitleCursor_.reset(
       static_cast<HCURSOR>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kHandCursor),

@@ -432,3 +432,27 @@ TEST_F(OptionsDialogTest, RefusedSaveIsReportedAlikeFromOkAndFromExit) {
   EXPECT_EQ(seen[0].text, seen[1].text);
   EXPECT_FALSE(form.IsLoaded());
 }
+
+// The dialog's modal loop in real time: the main window's title, lit when Options was pressed,
+// rests once the pointer is on the dialog, through the title timer's real ticks; the real
+// Escape key closes the dialog.
+TEST_F(OptionsDialogTest, TitleRestsWhileThePointerIsOnTheOpenDialog) {
+  Load();
+  const RECT title = gui_test::ScreenRect(Ctl(frmMain::lblTitle));
+  gui_test::MoveCursor((title.left + title.right) / 2, (title.top + title.bottom) / 2);
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return form.TitleHighlighted(); }, 5000));
+  bool rested = false;
+  WithOptions([&](const OptionsDialog& dialog) {
+    gui_test::TimerTickCounter ticks(form.Handle(), frmMain::kTitleTimerId);
+    EXPECT_TRUE(form.TitleHighlighted());
+    // The dialog's centre: the main window's, well below its title.
+    const RECT rect = gui_test::ScreenRect(dialog.Handle());
+    gui_test::MoveCursor((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    rested = gui_test::PumpUntil([&] { return !form.TitleHighlighted(); }, 5000);
+    EXPECT_GE(ticks.Ticks(), 1);
+    gui_test::KeyPress(VK_ESCAPE);
+  });
+  EXPECT_TRUE(rested) << "the title stayed lit with the pointer on the dialog";
+  EXPECT_FALSE(form.TitleTimerEnabled());
+  gui_test::MoveCursor(0, 0);
+}
