@@ -10,6 +10,7 @@
 #include "about/frm_about.h"
 #include "app/command_line.h"
 #include "chrome/form_functions.h"
+#include "integration/explorer_integration.h"
 #include "integration/frm_integrate.h"
 #include "integration/frm_options.h"
 #include "integration/save_options_reported.h"
@@ -307,7 +308,9 @@ void frmMain::Form_Load(std::wstring_view commandLine) {
   const ControlRow& title = kRows[lblTitle];
   MoveControl(picTitle, {static_cast<double>(title.left), static_cast<double>(title.top),
                          static_cast<double>(title.width), static_cast<double>(title.height)});
-  LoadOptions();
+  // The prompt is offered only while Explorer's menus lack the command, whatever another
+  // instance saved.
+  LoadOptionsFollowingRegistry();
   if (AppOptions.UseDefaultDir) SetText(txtPath1, AppOptions.DefaultDir);
   ShowIntegrationPromptIfNeeded();
 

@@ -204,7 +204,8 @@ TEST_F(IntegratePromptTest, YesAtStartUpRegistersBeforeTheMainWindowShows) {
 }
 
 TEST_F(IntegratePromptTest, NoRemovesAnEarlierRegistrationAndAsksAgainNextTime) {
-  ASSERT_TRUE(AddExplorerIntegration());
+  RegisterAnotherCopy();
+  ASSERT_TRUE(Registered());
   PromptDriver driver({[](HWND prompt) { gui_test::Press(Button(prompt, L"&No")); }});
   {
     frmMain form;
@@ -241,7 +242,7 @@ TEST_F(IntegratePromptTest, NoWithDontAskMeAgainStopsThePromptForGood) {
 }
 
 TEST_F(IntegratePromptTest, ClosingThePromptChangesAndSavesNothing) {
-  ASSERT_TRUE(AddExplorerIntegration());
+  RegisterAnotherCopy();
   const auto before = platform::ReadRegistryString(HKEY_CURRENT_USER, kMenuKey + L"\\command", L"");
   PromptDriver driver({[](HWND prompt) {
     // The box is ticked but the prompt is closed, not answered.
@@ -290,6 +291,32 @@ TEST_F(IntegratePromptTest, YesThatCannotRegisterSaysSoAndLeavesRegisteredFalse)
   EXPECT_TRUE(box.hasIcon);
   EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
   EXPECT_FALSE(Registered());
+}
+
+// Registered follows Explorer's menus at start-up, whatever the store says: an instance that
+// was open while another answered Yes saves its own False over it when it exits.
+TEST_F(IntegratePromptTest, RegisteredAtStartUpIsWhetherTheMenusStartThisProgram) {
+  ASSERT_TRUE(AddExplorerIntegration());
+  platform::WriteSetting(OptionsApplicationName(), L"Options", L"Registered", L"False");
+  PromptDriver driver({});
+  {
+    frmMain form;
+    form.Load(L"");
+    EXPECT_EQ(driver.PromptsSeen(), 0) << "prompted although the command is in place";
+    EXPECT_TRUE(AppOptions.Registered);
+    form.Unload();
+  }
+  EXPECT_EQ(Stored(L"Registered"), L"True") << "Exit saved the stale value back";
+
+  // The other way round: the store says True, the menus hold another copy's command.
+  RemoveExplorerIntegration();
+  RegisterAnotherCopy();
+  {
+    frmMain form;
+    form.Load(L"");
+    EXPECT_EQ(driver.PromptsSeen(), 1);
+    EXPECT_FALSE(AppOptions.Registered);
+  }
 }
 
 // The prompt on its own message loop in real time: the real keyboard answers it while the main

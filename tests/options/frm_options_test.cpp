@@ -284,16 +284,23 @@ TEST_F(OptionsDialogTest, ExplorerCommandFollowsTheBoxOnlyWhenTheBoxWasClicked) 
   using integration_test::RegQuery;
   using integration_test::SandboxedKeyForReg;
   Load();
-  // A registration that the record does not know about.
+  // A registration that the store does not know about (another instance added it): the box
+  // shows what the menus hold.
   ASSERT_TRUE(AddExplorerIntegration());
+  ASSERT_EQ(L"<none>", Stored(L"Registered"));
   WithOptions([&](const OptionsDialog& dialog) {
-    EXPECT_FALSE(dialog.Checked(frmOptions::chkOption3));
+    EXPECT_TRUE(dialog.Checked(frmOptions::chkOption3));
     EXPECT_TRUE(PressOk(dialog).empty());
   });
   EXPECT_TRUE(MenuKeyExists()) << "O.k. without a click on the box touched the registry";
+  EXPECT_EQ(L"True", Stored(L"Registered"));
 
-  // Ticked and unticked again: the command is removed.
+  // Another copy's command (so the box starts unticked), ticked and unticked again: the
+  // command is removed.
+  RemoveExplorerIntegration();
+  integration_test::RegisterAnotherCopy();
   WithOptions([&](const OptionsDialog& dialog) {
+    EXPECT_FALSE(dialog.Checked(frmOptions::chkOption3));
     dialog.Click(frmOptions::chkOption3);
     dialog.Click(frmOptions::chkOption3);
     EXPECT_TRUE(PressOk(dialog).empty());
@@ -313,14 +320,15 @@ TEST_F(OptionsDialogTest, ExplorerCommandFollowsTheBoxOnlyWhenTheBoxWasClicked) 
   EXPECT_EQ(3u, integration_test::MenuKeysPresent());
   EXPECT_EQ(0u, RegQuery(SandboxedKeyForReg(kMenuKey + L"\\command")).exitCode);
 
-  // Loading ticks the box from the record: that is not a click, so O.k. adds nothing back.
+  // Removed behind the dialog's back while the store says True: the box follows the menus,
+  // and loading is not a click, so O.k. adds nothing back.
   RemoveExplorerIntegration();
   WithOptions([&](const OptionsDialog& dialog) {
-    EXPECT_TRUE(dialog.Checked(frmOptions::chkOption3));
+    EXPECT_FALSE(dialog.Checked(frmOptions::chkOption3));
     EXPECT_TRUE(PressOk(dialog).empty());
   });
   EXPECT_FALSE(MenuKeyExists());
-  EXPECT_EQ(L"True", Stored(L"Registered"));
+  EXPECT_EQ(L"False", Stored(L"Registered"));
 }
 
 TEST_F(OptionsDialogTest, ExplorerCommandThatCannotBeAddedIsReportedAndNotRecorded) {
@@ -364,7 +372,7 @@ TEST_F(OptionsDialogTest, OpeningReloadsTheStoreWhileTheMainWindowKeepsItsListTy
     EXPECT_FALSE(dialog.Checked(frmOptions::chkOption0));
     EXPECT_TRUE(dialog.Checked(frmOptions::chkOption1));
     EXPECT_TRUE(dialog.Checked(frmOptions::chkOption2));
-    EXPECT_TRUE(dialog.Checked(frmOptions::chkOption3));
+    EXPECT_FALSE(dialog.Checked(frmOptions::chkOption3)) << "the menus hold no command";
     EXPECT_EQ(L"C:\\x\\y.txt", dialog.Text(frmOptions::txtDefaultDestDir));
     EXPECT_FALSE(IsWindowEnabled(dialog.Ctl(frmOptions::txtDefaultDestDir)));
     EXPECT_EQ(L"12", dialog.Text(frmOptions::txtNoSpace));
