@@ -496,12 +496,17 @@ void frmMain::cmdPrint_Click() {
   }
 
   state_ = RunState::Running;
+  // Focus goes back there after the run, so that Enter then starts a run again rather than
+  // pressing whatever the focus moved on to while Write File was disabled.
+  focusBeforeRun_ = FocusedRow();
   try {
     SetVisible(lblStatus, true);
     // The walk keeps the thread busy until its first yield point: paint the notice now.
     RedrawWindow(Control(lblStatus), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ERASENOW);
     SetEnabled(cmdCancel, true);
+    // Enter during the run then cancels it rather than pressing Exit.
+    if (focusBeforeRun_ == cmdPrint) Focus(cmdCancel);
     SetEnabled(cmdPrint, false);
     ListingSettings settings;
     settings.source = Text(txtPath0);
@@ -513,9 +518,11 @@ void frmMain::cmdPrint_Click() {
     run.WriteFolderListing();
 
     int answer = 0;
-    if (state_ != RunState::Running) {
-      // Exit or the session's end during the run: no closing questions, the window goes.
+    if (state_ == RunState::Unloaded) {
+      // The session's end: the process may end at any moment, and nobody would see a box.
     } else if (CancelRequested) {
+      // Also when Exit stopped the run: the window goes after the box, and a listing cut short
+      // is never left without a word.
       Box(L"Action Canceled. Not all data written to File.", L"Canceled",
           MB_OK | MB_ICONINFORMATION);
     } else {
@@ -539,6 +546,7 @@ void frmMain::EndRun() {
     SetVisible(lblStatus, false);
     SetEnabled(cmdCancel, false);
     SetEnabled(cmdPrint, true);
+    if (focusBeforeRun_ >= 0) Focus(focusBeforeRun_);
   }
   if (state_ == RunState::UnloadAfterRun) {
     state_ = RunState::Idle;

@@ -47,7 +47,7 @@ class frmMain : public platform::window::Window {
   enum class RunState {
     Idle,            // loaded, no run
     Running,         // a Write File run is in progress
-    UnloadAfterRun,  // Exit or the session's end came during a run: unload when it ends
+    UnloadAfterRun,  // Exit came during a run: unload when it ends
     Unloaded,        // the options are saved; the window is gone or going
   };
 
@@ -58,7 +58,8 @@ class frmMain : public platform::window::Window {
   // shows it.
   void Load(std::wstring_view commandLine, int showCommand = SW_SHOWNORMAL);
   // Exit: saves the options and destroys the window. During a run the run is cancelled
-  // first and the window unloads once the walk has unwound.
+  // first, and the window unloads once the walk has unwound and the "Canceled" box is
+  // answered.
   void Unload();
 
   // The two halves of the yield point of the window's runs: whether input is waiting, and
@@ -120,5 +121,6 @@ class frmMain : public platform::window::Window {
   platform::UniqueHCursor ownedTitleCursor_;
   HCURSOR titleCursor_ = nullptr;
   RunState state_ = RunState::Idle;
+  int focusBeforeRun_ = -1;  // the row that had the focus when the run started
   ListingHooks runHooks_{&InputWaiting, &ProcessInput, nullptr};
 };
