@@ -475,9 +475,12 @@ void frmMain::OnMouseUp(int /*button*/, int /*shift*/, float /*x*/, float /*y*/)
   WindowMover.HandleMouseUp();
 }
 
+// The paths as the run takes them: a path pasted with its quotes loses them.
+std::wstring frmMain::PathText(int row) const { return PathWithoutQuotes(Text(row)); }
+
 void frmMain::cmdPrint_Click() {
-  const std::wstring source = Text(txtPath0);
-  const std::wstring output = Text(txtPath1);
+  const std::wstring source = PathText(txtPath0);
+  const std::wstring output = PathText(txtPath1);
   if (source.empty() || output.empty()) {
     Box(L"Must have a valid Source Path and Output Path", L"Invalid Paths",
         MB_OK | MB_ICONINFORMATION);
@@ -488,18 +491,14 @@ void frmMain::cmdPrint_Click() {
         MB_OK | MB_ICONINFORMATION);
     return;
   }
-  // Checked before the output file is touched, so that a mistyped source costs nothing.
-  if (!platform::FolderExists(source)) {
-    Box(L"Must have a valid Source Path and Output Path", L"Invalid Paths",
-        MB_OK | MB_ICONINFORMATION);
-    return;
-  }
 
   state_ = RunState::Running;
   // Focus goes back there after the run, so that Enter then starts a run again rather than
   // pressing whatever the focus moved on to while Write File was disabled.
   focusBeforeRun_ = FocusedRow();
   try {
+    // Before the output file is touched, so that a mistyped source costs nothing.
+    platform::RequireFolder(source);
     SetVisible(lblStatus, true);
     // The walk keeps the thread busy until its first yield point: paint the notice now.
     RedrawWindow(Control(lblStatus), nullptr, nullptr,
@@ -509,8 +508,8 @@ void frmMain::cmdPrint_Click() {
     if (focusBeforeRun_ == cmdPrint) Focus(cmdCancel);
     SetEnabled(cmdPrint, false);
     ListingSettings settings;
-    settings.source = Text(txtPath0);
-    settings.output = Text(txtPath1);
+    settings.source = PathText(txtPath0);
+    settings.output = PathText(txtPath1);
     settings.listType = CurrentListType;
     settings.options = AppOptions;
     settings.hooks = runHooks_;
@@ -530,7 +529,8 @@ void frmMain::cmdPrint_Click() {
                    MB_YESNO | MB_ICONQUESTION);
     }
     if (answer == IDYES) {
-      StartViewer(Text(txtPath1), AppOptions.PrintStyle != 0 ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+      StartViewer(PathText(txtPath1),
+                  AppOptions.PrintStyle != 0 ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     }
   } catch (const platform::SystemError& e) {
     ShowErrorReport(Handle(), e.Description());

@@ -112,6 +112,7 @@ class frmMain : public platform::window::Window {
   void ShowAboutBox();
 
   int Box(const std::wstring& text, const wchar_t* title, UINT style);
+  std::wstring PathText(int row) const;
   void EndRun();
 
   CCaptionlessWindowMover WindowMover;

@@ -9,6 +9,7 @@
 
 #include "frm_main_fixture.h"
 #include "platform/output_file.h"
+#include "platform/system_error.h"
 
 using gui_test::Answer;
 using gui_test::BoxWatcher;
@@ -105,8 +106,9 @@ TEST_F(WriteFileTest, PathChecksComeBeforeTheOutputIsTouched) {
       {tree.Root(), L"", L"Invalid Paths", kInvalidPaths},
       {tree.Root(), tree.Path("list.TXT"), L"Invalid Output", invalidOutput},
       {tree.Root(), L"txt", L"Invalid Output", invalidOutput},
-      // A source folder that does not exist: reported before the output is emptied.
-      {tree.Path("no such folder"), output, L"Invalid Paths", kInvalidPaths},
+      // Quotes around the output do not hide its ending from the check, nor make it empty.
+      {tree.Root(), L"\"" + tree.Path("list.TXT") + L"\"", L"Invalid Output", invalidOutput},
+      {tree.Root(), L" \"\" ", L"Invalid Paths", kInvalidPaths},
   };
   for (const Case& c : cases) {
     Fill(c.source, c.output);
@@ -311,6 +313,39 @@ TEST_F(WriteFileTest, FocusReturnsWhereTheRunStartedSoThatEnterRunsAgain) {
   SetFocus(Ctl(frmMain::txtPath0));
   EXPECT_EQ(L"View File?", run(VK_RETURN, false, Answer(IDNO)).title);
   EXPECT_EQ(Ctl(frmMain::txtPath0), GetFocus());
+}
+
+// Paths as people paste them: quotes around either path, with blanks around them, are dropped.
+// A source that is not a folder is a run's failure like any other: the "Error" box names it
+// with the system's own reason, and the output is left as it was.
+TEST_F(WriteFileTest, QuotedPathsRunAndASourceThatIsNoFolderIsAnErrorNamingIt) {
+  TempTree tree;
+  tree.File("src/a.txt");
+  const std::wstring output = tree.Path("list.txt");
+  Store(L"PrintStyle", L"0");
+  Load();
+  Fill(L"  \"" + tree.Path("src") + L"\" ", L"\"" + output + L"\"  ");
+  const auto quoted = WriteFile({Answer(IDNO)});
+  ASSERT_EQ(1u, quoted.size());
+  EXPECT_EQ(L"View File?", quoted[0].title);
+  EXPECT_EQ(std::vector<std::string>{"   a.txt"}, ReadLines(output));
+
+  testing_support::WriteFileBytes(output, "keep\r\n");
+  struct Case {
+    std::wstring source;
+    DWORD error;
+  };
+  for (const Case& c : {Case{tree.Path("no such folder"), ERROR_FILE_NOT_FOUND},
+                        Case{tree.Path("src/a.txt"), ERROR_DIRECTORY}}) {
+    Fill(c.source, output);
+    const auto seen = WriteFile({Answer(IDOK)});
+    ASSERT_EQ(1u, seen.size());
+    ExpectInformation(
+        seen[0], L"Error",
+        platform::ErrorDescription(static_cast<long>(c.error)) + L" (" + c.source + L")");
+    ExpectIdle();
+  }
+  EXPECT_EQ(std::vector<std::string>{"keep"}, ReadLines(output));
 }
 
 TEST_F(WriteFileTest, BrowseFillsTheBoxesFromThePicker) {
