@@ -21,8 +21,11 @@
 #include "platform/folder_reader.h"
 #include "platform/handles.h"
 #include "platform/system_error.h"
+#include "platform/taskbar_progress.h"
 #include "platform/window/message_loop.h"
 #include "platform/window/twips.h"
+
+std::atomic<bool> CancelRequested{false};
 
 namespace {
 
@@ -507,14 +510,21 @@ void frmMain::cmdPrint_Click() {
     // Enter during the run then cancels it rather than pressing Exit.
     if (focusBeforeRun_ == cmdPrint) Focus(cmdCancel);
     SetEnabled(cmdPrint, false);
+    CancelRequested = false;
     ListingSettings settings;
     settings.source = PathText(txtPath0);
     settings.output = PathText(txtPath1);
     settings.listType = CurrentListType;
-    settings.options = AppOptions;
+    settings.layout = LayoutOf(AppOptions);
+    settings.cancel = CancelToken(CancelRequested);
     settings.hooks = runHooks_;
     ListingRun run(std::move(settings));
-    run.WriteFolderListing();
+    {
+      if (!taskbar_) taskbar_ = platform::SystemTaskbar();
+      // Shown on the taskbar button while the walk runs, cleared however it ends.
+      const platform::TaskbarProgress progress(Handle(), *taskbar_);
+      run.WriteFolderListing();
+    }
 
     int answer = 0;
     if (state_ == RunState::Unloaded) {
@@ -563,7 +573,7 @@ void frmMain::cmdBrowse_Click(int index) {
   const NativeString folder = BrowseForFolder(Handle(), L"Select a folder", L"Cancel");
   if (folder == L"Cancel") return;
   SetText(kPathRows[index], folder);
-  if (index == 1) SetText(txtPath1, Text(txtPath1) + L"\\Quillet List.txt");
+  if (index == 1) SetText(txtPath1, Text(txtPath1) + kDefaultListingFileName);
 }
 
 void frmMain::OnControlMouseMove(int row, int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {

@@ -7,15 +7,22 @@
 
 #include <shellapi.h>
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "chrome/captionless_window_mover.h"
 #include "listing/folder_listing.h"
 #include "platform/handles.h"
+#include "platform/taskbar_progress.h"
 #include "platform/window/hover_link.h"
 #include "platform/window/window.h"
+
+// Set by the window's Cancel button (and by Exit or the session's end during a run), cleared
+// when Write File starts a run; the window hands it to each run as the run's cancel token.
+extern std::atomic<bool> CancelRequested;
 
 class frmMain : public platform::window::Window {
  public:
@@ -68,6 +75,9 @@ class frmMain : public platform::window::Window {
   static void ProcessInput();
   // The hooks the next runs use; tests and the benchmark driver wrap the two above.
   void SetRunHooks(const ListingHooks& hooks) { runHooks_ = hooks; }
+  // The taskbar list the next runs show their progress on (null: none). Unless one is given,
+  // the system's is taken at the first run.
+  void SetTaskbar(Microsoft::WRL::ComPtr<ITaskbarList3> taskbar) { taskbar_ = std::move(taskbar); }
 
   std::int32_t ListType() const noexcept { return CurrentListType; }
   RunState State() const noexcept { return state_; }
@@ -123,5 +133,6 @@ class frmMain : public platform::window::Window {
   HCURSOR titleCursor_ = nullptr;
   RunState state_ = RunState::Idle;
   int focusBeforeRun_ = -1;  // the row that had the focus when the run started
-  ListingHooks runHooks_{&InputWaiting, &ProcessInput, nullptr};
+  ListingHooks runHooks_{&InputWaiting, &ProcessInput, {}};
+  std::optional<Microsoft::WRL::ComPtr<ITaskbarList3>> taskbar_;
 };

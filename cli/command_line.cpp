@@ -109,17 +109,17 @@ ParsedCommand ParseListingCommand(const std::vector<NativeString>& arguments) {
     } else if (name == "--version" && !value) {
       command.version = true;
     } else if (name == "--size" && !value) {
-      command.printSize = true;
+      command.layout.PrintFileSize = true;
     } else if (name == "--date" && !value) {
-      command.printDate = true;
+      command.layout.PrintDateTime = true;
     } else if (name == "--type") {
       ok = integer(command.listType, 0, 3);
     } else if (name == "--style") {
-      ok = integer(command.printStyle, 0, 2);
+      ok = integer(command.layout.PrintStyle, 0, 2);
     } else if (name == "--spaces") {
-      ok = integer(command.spaces, 0, 32767);
+      ok = integer(command.layout.NoSpacesSeperate, 0, 32767);
     } else if (name == "--width") {
-      ok = integer(command.width, -32768, 32767);
+      ok = integer(command.layout.MaxWidth, -32768, 32767);
     } else if (name == "--exclude" || name == "--include") {
       const auto glob = takeValue();
       if (!glob || glob->empty()) {

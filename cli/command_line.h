@@ -5,16 +5,14 @@
 #include <optional>
 #include <vector>
 
+#include "listing/app_options.h"
 #include "listing/record_writer.h"
 #include "platform/native_text.h"
 
+// Defaults are the options record's, as a first start of the window has them.
 struct ListingCommand {
-  std::int32_t listType = 2;
-  std::int16_t printStyle = 2;
-  bool printSize = false;
-  bool printDate = false;
-  std::int16_t spaces = 10;
-  std::int16_t width = 80;
+  std::int32_t listType = DefaultOptions().PrintListType;
+  LayoutOptions layout = LayoutOf(DefaultOptions());
   std::vector<NativeString> exclude;
   std::vector<NativeString> include;
   std::int32_t maxDepth = 0;  // 0: no limit
@@ -31,7 +29,7 @@ struct ParsedCommand {
   std::string problem;                    // what is wrong, for the usage message
 };
 
-// Parses the arguments after the program name. Defaults are the options record's defaults.
+// Parses the arguments after the program name.
 ParsedCommand ParseListingCommand(const std::vector<NativeString>& arguments);
 
 extern const char kUsageText[];

@@ -50,13 +50,7 @@ int Run(const std::vector<NativeString>& arguments) {
   settings.output = command.output;
   settings.toStandardOutput = command.output == NTEXT("-");
   settings.listType = command.listType;
-  settings.options = DefaultOptions();
-  settings.options.PrintListType = static_cast<std::int16_t>(command.listType);
-  settings.options.PrintStyle = command.printStyle;
-  settings.options.PrintFileSize = command.printSize;
-  settings.options.PrintDateTime = command.printDate;
-  settings.options.NoSpacesSeperate = command.spaces;
-  settings.options.MaxWidth = command.width;
+  settings.layout = command.layout;
   settings.filter.exclude = command.exclude;
   settings.filter.include = command.include;
   settings.filter.maxDepth = command.maxDepth;

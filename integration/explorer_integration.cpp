@@ -14,12 +14,7 @@ std::wstring CommandKey(const ExplorerMenu& menu) { return std::wstring(menu.key
 }  // namespace
 
 std::wstring ExplorerCommandLine(std::wstring_view placeholder) {
-  const std::wstring path = platform::ExecutablePath();
-  const std::size_t slash = path.find_last_of(L'\\');
-  const std::wstring folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-  const std::size_t dot = name.find_last_of(L'.');
-  if (dot != std::wstring::npos) name.resize(dot);
+  const auto [folder, name] = platform::SplitExecutablePath(platform::ExecutablePath());
   // Quoted, so that Explorer starts this program even from a folder with blanks in its name,
   // and passes a folder with blanks as one argument.
   return L"\"" + folder + L"\\" + name + L".exe\" \"" + std::wstring(placeholder) + L"\"";

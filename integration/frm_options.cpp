@@ -286,7 +286,7 @@ void frmOptions::chkOption_Click(int index) {
 void frmOptions::cmdBrowse_Click() {
   const NativeString folder = BrowseForFolder(Handle(), L"Select a folder", L"Cancel");
   if (folder == L"Cancel") return;
-  SetText(txtDefaultDestDir, folder + kDefaultFileName);
+  SetText(txtDefaultDestDir, folder + kDefaultListingFileName);
 }
 
 void frmOptions::Refuse(const wchar_t* text, const wchar_t* title) {

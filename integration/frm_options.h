@@ -39,8 +39,6 @@ class frmOptions : public platform::window::Window {
   // The title of the boxes that refuse the two numbers.
   static constexpr wchar_t kNumberBoxTitle[] = L"Spaces Must Be Numeric";
   static constexpr wchar_t kRangeBoxTitle[] = L"Number Out Of Range";
-  // What O.k. appends to a folder picked with Browse.
-  static constexpr wchar_t kDefaultFileName[] = L"\\Quillet List.txt";
 
   // `outputPathBox`: the edit control that O.k. fills with the default output file when
   // "Use Default Destination Directory" is ticked (nullptr: none).

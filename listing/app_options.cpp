@@ -1,6 +1,7 @@
 #include "app_options.h"
 
 #include <optional>
+#include <variant>
 
 #include "number_text.h"
 #include "platform/settings_store.h"
@@ -16,31 +17,39 @@ std::optional<NativeString>& ApplicationOverride() {
   return name;
 }
 
-std::optional<NativeString> Read(const NativeChar* key) {
-  return platform::ReadSetting(OptionsApplicationName(), kSection, key);
+// The ten keys, each with the field it stores, in the order they are loaded and saved.
+struct OptionKey {
+  const NativeChar* name;
+  std::variant<NativeString OptionsRecord::*, bool OptionsRecord::*, std::int16_t OptionsRecord::*>
+      field;
+};
+constexpr OptionKey kKeys[] = {
+    {NTEXT("DefaultDir"), &OptionsRecord::DefaultDir},
+    {NTEXT("DontBother"), &OptionsRecord::DontBother},
+    {NTEXT("PrintDateTime"), &OptionsRecord::PrintDateTime},
+    {NTEXT("PrintFileSize"), &OptionsRecord::PrintFileSize},
+    {NTEXT("NoSpacesSeperate"), &OptionsRecord::NoSpacesSeperate},
+    {NTEXT("MaxWidth"), &OptionsRecord::MaxWidth},
+    {NTEXT("PrintStyle"), &OptionsRecord::PrintStyle},
+    {NTEXT("PrintListType"), &OptionsRecord::PrintListType},
+    {NTEXT("Registered"), &OptionsRecord::Registered},
+    {NTEXT("UseDefaultDir"), &OptionsRecord::UseDefaultDir},
+};
+
+// A stored text converted to the field's type; nothing when it does not convert.
+std::optional<NativeString> FromText(const NativeString& text, NativeString OptionsRecord::*) {
+  return text;
+}
+std::optional<bool> FromText(const NativeString& text, bool OptionsRecord::*) {
+  return BooleanFromText(text);
+}
+std::optional<std::int16_t> FromText(const NativeString& text, std::int16_t OptionsRecord::*) {
+  return NumericTextToInt16(text);
 }
 
-void LoadText(const NativeChar* key, NativeString& field, const NativeString& fallback) {
-  field = Read(key).value_or(fallback);
-}
-
-void LoadBoolean(const NativeChar* key, bool& field, bool fallback) {
-  const auto text = Read(key);
-  const auto value = text ? BooleanFromText(*text) : std::nullopt;
-  field = value.value_or(fallback);
-}
-
-void LoadInteger(const NativeChar* key, std::int16_t& field, std::int16_t fallback) {
-  const auto text = Read(key);
-  const auto value = text ? NumericTextToInt16(*text) : std::nullopt;
-  field = value.value_or(fallback);
-}
-
-NativeString BooleanText(bool value) { return value ? NTEXT("True") : NTEXT("False"); }
-
-void Save(const NativeChar* key, const NativeString& text) {
-  platform::WriteSetting(OptionsApplicationName(), kSection, key, text);
-}
+NativeString ToText(const NativeString& value) { return value; }
+NativeString ToText(bool value) { return value ? NTEXT("True") : NTEXT("False"); }
+NativeString ToText(std::int16_t value) { return platform::DecimalText(value); }
 
 }  // namespace
 
@@ -62,29 +71,34 @@ void SetOptionsApplicationName(NativeString name) { ApplicationOverride() = std:
 
 void LoadOptions() {
   const OptionsRecord defaults = DefaultOptions();
-  OptionsRecord& o = AppOptions;
-  LoadText(NTEXT("DefaultDir"), o.DefaultDir, defaults.DefaultDir);
-  LoadBoolean(NTEXT("DontBother"), o.DontBother, defaults.DontBother);
-  LoadBoolean(NTEXT("PrintDateTime"), o.PrintDateTime, defaults.PrintDateTime);
-  LoadBoolean(NTEXT("PrintFileSize"), o.PrintFileSize, defaults.PrintFileSize);
-  LoadInteger(NTEXT("NoSpacesSeperate"), o.NoSpacesSeperate, defaults.NoSpacesSeperate);
-  LoadInteger(NTEXT("MaxWidth"), o.MaxWidth, defaults.MaxWidth);
-  LoadInteger(NTEXT("PrintStyle"), o.PrintStyle, defaults.PrintStyle);
-  LoadInteger(NTEXT("PrintListType"), o.PrintListType, defaults.PrintListType);
-  LoadBoolean(NTEXT("Registered"), o.Registered, defaults.Registered);
-  LoadBoolean(NTEXT("UseDefaultDir"), o.UseDefaultDir, defaults.UseDefaultDir);
+  for (const OptionKey& key : kKeys) {
+    std::visit(
+        [&](auto field) {
+          const auto text = platform::ReadSetting(OptionsApplicationName(), kSection, key.name);
+          const auto value = text ? FromText(*text, field) : std::nullopt;
+          AppOptions.*field = value.value_or(defaults.*field);
+        },
+        key.field);
+  }
 }
 
 void SaveOptions() {
-  const OptionsRecord& o = AppOptions;
-  Save(NTEXT("DefaultDir"), o.DefaultDir);
-  Save(NTEXT("DontBother"), BooleanText(o.DontBother));
-  Save(NTEXT("PrintDateTime"), BooleanText(o.PrintDateTime));
-  Save(NTEXT("PrintFileSize"), BooleanText(o.PrintFileSize));
-  Save(NTEXT("NoSpacesSeperate"), platform::DecimalText(o.NoSpacesSeperate));
-  Save(NTEXT("MaxWidth"), platform::DecimalText(o.MaxWidth));
-  Save(NTEXT("PrintStyle"), platform::DecimalText(o.PrintStyle));
-  Save(NTEXT("PrintListType"), platform::DecimalText(o.PrintListType));
-  Save(NTEXT("Registered"), BooleanText(o.Registered));
-  Save(NTEXT("UseDefaultDir"), BooleanText(o.UseDefaultDir));
+  for (const OptionKey& key : kKeys) {
+    std::visit(
+        [&](auto field) {
+          platform::WriteSetting(OptionsApplicationName(), kSection, key.name,
+                                 ToText(AppOptions.*field));
+        },
+        key.field);
+  }
+}
+
+LayoutOptions LayoutOf(const OptionsRecord& record) {
+  LayoutOptions layout;
+  layout.PrintFileSize = record.PrintFileSize;
+  layout.PrintDateTime = record.PrintDateTime;
+  layout.NoSpacesSeperate = record.NoSpacesSeperate;
+  layout.MaxWidth = record.MaxWidth;
+  layout.PrintStyle = record.PrintStyle;
+  return layout;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "layout_options.h"
 #include "platform/native_text.h"
 
 struct OptionsRecord {
@@ -23,6 +24,9 @@ extern OptionsRecord AppOptions;
 
 // The record as a first start with an empty store sees it.
 OptionsRecord DefaultOptions();
+
+// The fields of `record` that an entry's layout reads.
+LayoutOptions LayoutOf(const OptionsRecord& record);
 
 // Fills every field from the store. A key that is absent, or whose text does not convert to
 // the field's type, gives the field's default: loading never fails.

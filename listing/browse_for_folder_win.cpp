@@ -2,8 +2,6 @@
 
 #include <shlobj.h>
 
-#include <algorithm>
-#include <iterator>
 #include <memory>
 #include <string>
 
@@ -36,10 +34,14 @@ NativeString BrowseForFolder(HWND owner, const NativeString& title,
     UniqueItemIdList chosen(SHBrowseForFolderW(&request));
     if (!chosen) return cancelText;
 
-    wchar_t path[MAX_PATH];
-    std::fill(std::begin(path), std::end(path), L' ');
-    if (!SHGetPathFromIDListW(chosen.get(), path)) return cancelText;
-    return NativeString(path);
+    // Room for the longest path the system has, where SHGetPathFromIDListW stops at MAX_PATH.
+    NativeString path(32768, L'\0');
+    if (!SHGetPathFromIDListEx(chosen.get(), path.data(), static_cast<DWORD>(path.size()),
+                               GPFIDL_DEFAULT)) {
+      return cancelText;
+    }
+    path.resize(path.find(L'\0'));
+    return path;
   } catch (const std::exception&) {
     platform::ShowErrorBox(L"BrowseForFolder",
                            platform::ErrorReportText(std::current_exception(), 5));

@@ -29,8 +29,7 @@ void CsvWriter::Entry(const ListingEntry& entry, NativeStringView folderPath, bo
     folder_.assign(folderPath);
     folderUtf8_.clear();
     AppendUtf8(folderPath, folderUtf8_);
-    if (folderUtf8_.empty() || folderUtf8_.back() != static_cast<char>(kPathSeparator))
-      folderUtf8_ += static_cast<char>(kPathSeparator);
+    platform::EndWithSeparator(folderUtf8_);
   }
   path_ = folderUtf8_;
   const std::size_t nameStart = path_.size();

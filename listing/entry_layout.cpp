@@ -31,7 +31,7 @@ void FormatEntryName(const ListingEntry& entry, int indentWidth, NativeString& l
       NativeChar('?'));
 }
 
-NativeString FormatEntryInfo(const platform::FileFacts& facts, const OptionsRecord& options) {
+NativeString FormatEntryInfo(const platform::FileFacts& facts, const LayoutOptions& options) {
   NativeString info;
   if (options.PrintFileSize) {
     info += NTEXT(" ");
@@ -46,7 +46,7 @@ NativeString FormatEntryInfo(const platform::FileFacts& facts, const OptionsReco
 }
 
 void AlignEntryInfo(NativeString& lines, std::size_t nameLineStart, NativeStringView info,
-                    int indentWidth, const OptionsRecord& options) {
+                    int indentWidth, const LayoutOptions& options) {
   const std::int64_t gap = std::int64_t{options.MaxWidth} -
                            static_cast<std::int64_t>(
                                platform::TextLength(NativeStringView(lines).substr(nameLineStart)) +
@@ -61,7 +61,7 @@ void AlignEntryInfo(NativeString& lines, std::size_t nameLineStart, NativeString
 }
 
 void WriteFileEntry(const ListingEntry& entry, const EntryLayout& layout, NativeString& lines) {
-  const OptionsRecord& options = layout.options;
+  const LayoutOptions& options = layout.options;
   const int indent = IndentWidth(layout, entry.level);
   switch (options.PrintStyle) {
     case kInfoOnExtraLine: {
@@ -77,10 +77,8 @@ void WriteFileEntry(const ListingEntry& entry, const EntryLayout& layout, Native
     }
     case kInfoOnSameLine:
       if (options.NoSpacesSeperate < 0)
-        throw platform::SystemError(
-            5, NTEXT("The number of spaces between a file name and its information is "
-                     "negative: ") +
-                   platform::DecimalText(options.NoSpacesSeperate));
+        platform::ThrowProgramError(platform::ProgramError::kNegativeSpacing,
+                                    platform::DecimalText(options.NoSpacesSeperate));
       FormatEntryName(entry, indent, lines);
       AppendSpaces(lines, options.NoSpacesSeperate);
       lines += FormatEntryInfo(entry.facts, options);

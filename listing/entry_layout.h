@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app_options.h"
+#include "layout_options.h"
 #include "platform/folder_reader.h"
 #include "platform/native_text.h"
 
@@ -28,7 +28,7 @@ struct ListingEntry {
 // What a run lays its entries out with: the options it read when it started, and the
 // indentation of its first level (from the root rule, FirstLevelIndent).
 struct EntryLayout {
-  OptionsRecord options;
+  LayoutOptions options;
   int firstLevelIndent = 3;
 };
 
@@ -46,13 +46,13 @@ void FormatEntryName(const ListingEntry& entry, int indentWidth, NativeString& l
 
 // The extra information for a file: " <size> bytes" and/or "  <date time>", as the options
 // ask; empty when both are off.
-NativeString FormatEntryInfo(const platform::FileFacts& facts, const OptionsRecord& options);
+NativeString FormatEntryInfo(const platform::FileFacts& facts, const LayoutOptions& options);
 
 // Right-justifies `info` after the name line that starts at `lines[nameLineStart]` and runs
 // to the end of `lines`: the gap up to MaxWidth, or, when the two do not fit, CR LF and a
 // continuation line indented three spaces deeper than the name.
 void AlignEntryInfo(NativeString& lines, std::size_t nameLineStart, NativeStringView info,
-                    int indentWidth, const OptionsRecord& options);
+                    int indentWidth, const LayoutOptions& options);
 
 // Appends a file entry's line(s), each ending in CR LF, as PrintStyle asks; nothing for a
 // print style outside 0..2. Throws platform::SystemError for a negative NoSpacesSeperate in

@@ -6,8 +6,6 @@
 #include "platform/folder_reader.h"
 #include "platform/system_error.h"
 
-bool CancelRequested = false;
-
 namespace {
 
 // How often, in lines, the progress hook hears of a folder with many files.
@@ -19,8 +17,8 @@ platform::ReadRequest RequestFor(const ListingSettings& settings) {
   platform::ReadRequest request;
   request.folders = listType != kListFilesOnly;
   request.files = listType == kListFilesOnly || listType == kListFilesAndFolders;
-  request.fileFacts = request.files &&
-                      (records || settings.options.PrintFileSize || settings.options.PrintDateTime);
+  request.fileFacts =
+      request.files && (records || settings.layout.PrintFileSize || settings.layout.PrintDateTime);
   request.folderFacts = request.folders && records;
   return request;
 }
@@ -46,7 +44,8 @@ int FirstLevelIndent(const NativeString& root) {
   const int firstLevelDepth = PathDepth(full) + (full.back() == kPathSeparator ? 0 : 1);
   const int indent = 3 * (firstLevelDepth - PathDepth(counted));
   if (indent < 0)
-    throw platform::SystemError(5, NTEXT("The folder path gives a negative indentation: ") + root);
+    platform::ThrowProgramError(platform::ProgramError::kNegativeIndentation,
+                                platform::ReadablePath(root));
   return indent;
 }
 
@@ -62,12 +61,13 @@ class ListingRun::Walk {
         sink_(sink),
         records_(records),
         request_(RequestFor(settings)),
+        pollsEveryEntry_(!settings.hooks.inputPending),
+        indents_(settings.format == ListingFormat::kText),
         folders_(settings.readAhead, request_, Prepare(settings.filter),
-                 [walksTree = WalksTree(settings.listType)](const platform::FolderItem& item,
-                                                            std::size_t depth) {
-                   return walksTree && Enters(item, depth);
+                 [walksTree = WalksTree(settings.listType)](const platform::FolderItem& item) {
+                   return walksTree && Enters(item);
                  }) {
-    layout_.options = settings.options;
+    layout_.options = settings.layout;
     layout_.firstLevelIndent = firstLevelIndent;
     path_ = root.Path();
     CheckIndent(root.Path());
@@ -96,11 +96,9 @@ class ListingRun::Walk {
   }
 
  private:
-  // Whether the walk enters `item`, a subfolder of the folder at `depth`. The reader asks too,
-  // on its worker threads, to read ahead only what the walk will enter.
-  static bool Enters(const platform::FolderItem& item, std::size_t /*depth*/) {
-    return item.descend;
-  }
+  // Whether the walk enters the subfolder `item`. The reader asks too, on its worker threads,
+  // to read ahead only what the walk will enter.
+  static bool Enters(const platform::FolderItem& item) { return item.descend; }
 
   // What the reader does with a folder's contents right after reading them, on the thread that
   // read them: the filter takes out what is not listed and marks what is not entered.
@@ -123,10 +121,10 @@ class ListingRun::Walk {
       if (level.next < level.contents.folders.size()) {
         const platform::FolderItem item = level.contents.folders[level.next++];
         if (YieldCancelled()) return false;
-        const bool enters = Enters(item, depth_);
+        const bool enters = Enters(item);
         Write(level, item, EntryKind::kFolder, enters);
         if (enters) {
-          AppendToPath(level.contents.Name(item));
+          platform::AppendPathComponent(path_, level.contents.Name(item));
           // The reader gives the folders in the order they are entered here.
           folders_.OpenNext();
           ++depth_;
@@ -137,7 +135,11 @@ class ListingRun::Walk {
         continue;
       }
       if (settings_.listType == kListFilesAndFolders) {
-        for (const auto& file : level.contents.files) Write(level, file, EntryKind::kFile, false);
+        // No yield point among a folder's files: the window sees a Cancel after them.
+        for (const auto& file : level.contents.files) {
+          if (PolledCancel()) return false;
+          Write(level, file, EntryKind::kFile, false);
+        }
       }
       if (records_ && depth_ > 0) records_->EndFolder();
       // The folder is finished: its lines go out together.
@@ -145,17 +147,19 @@ class ListingRun::Walk {
       if (depth_ == 0) return true;
       --depth_;
       path_.resize(levels_[depth_].pathLength);
-      if (CancelRequested) {
+      if (settings_.cancel.Requested()) {
         folders_.Stop();
         return false;
       }
     }
   }
 
-  // The folder at depth_, which path_ names, is about to be read.
+  // The folder at depth_, which path_ names, is about to be read. Only the text format has
+  // indentation to run out of; CSV and JSON list every depth.
   void CheckIndent(const NativeString& path) const {
-    if (IndentWidth(layout_, static_cast<int>(depth_) + 1) > kMaxIndentWidth)
-      throw platform::SystemError(6, NTEXT("The folder is nested too deeply to indent: ") + path);
+    if (indents_ && IndentWidth(layout_, static_cast<int>(depth_) + 1) > kMaxIndentWidth)
+      platform::ThrowProgramError(platform::ProgramError::kTooDeepToIndent,
+                                  platform::ReadablePath(path));
   }
 
   Level& NewLevel() {
@@ -168,11 +172,6 @@ class ListingRun::Walk {
 
   void Entered() {
     if (hooks_.progress) hooks_.progress(sink_.Lines(), path_);
-  }
-
-  void AppendToPath(NativeStringView name) {
-    if (path_.empty() || path_.back() != kPathSeparator) path_ += kPathSeparator;
-    path_ += name;
   }
 
   // `entered`: the walk goes into this folder next.
@@ -195,13 +194,24 @@ class ListingRun::Walk {
   }
 
   // A yield point: when input is waiting, the lines so far are written, the front end handles
-  // the input, and a Cancel seen there stops the walk.
+  // the input, and a Cancel seen there stops the walk. Without a yield point the token is
+  // polled instead.
   bool YieldCancelled() {
-    if (hooks_.inputPending == nullptr || !hooks_.inputPending()) return false;
+    if (pollsEveryEntry_) return PolledCancel();
+    if (!hooks_.inputPending()) return false;
     sink_.Flush();
     if (hooks_.processInput) hooks_.processInput();
-    if (CancelRequested) folders_.Stop();
-    return CancelRequested;
+    return Cancelled();
+  }
+
+  // A run without a yield point looks at its token before every entry: a signal may set it
+  // at any moment. A run with one looks only where it handles input, as the window does.
+  bool PolledCancel() { return pollsEveryEntry_ && Cancelled(); }
+
+  bool Cancelled() {
+    if (!settings_.cancel.Requested()) return false;
+    folders_.Stop();
+    return true;
   }
 
   const ListingSettings& settings_;
@@ -212,6 +222,8 @@ class ListingRun::Walk {
   EntryLayout layout_;
   NativeString path_;
   NativeString lines_;
+  const bool pollsEveryEntry_;
+  const bool indents_;
   std::vector<Level> levels_;
   std::size_t depth_ = 0;
   FolderReadAhead folders_;  // last: its workers stop before the rest of the walk goes
@@ -220,35 +232,34 @@ class ListingRun::Walk {
 ListingRun::ListingRun(ListingSettings settings) : settings_(std::move(settings)) {}
 
 bool ListingRun::WriteFolderListing() {
-  CancelRequested = false;
   const ListingSettings& s = settings_;
   if (!platform::FolderExists(s.source)) return false;
   // Everything that can fail before the first line is checked before the output is emptied.
-  const int firstLevelIndent = FirstLevelIndent(s.source);
+  const int firstLevelIndent = s.format == ListingFormat::kText ? FirstLevelIndent(s.source) : 3;
   const bool listed = s.listType >= kListFoldersOnly && s.listType <= kListFirstLevelFolders;
   std::optional<platform::OpenFolder> root;
   if (listed) root.emplace(platform::FullFolderPath(s.source));
   sink_.emplace(
       s.toStandardOutput ? platform::OutputFile::StandardOutput() : platform::OutputFile(s.output),
       s.textUtf8);
-  records_ = MakeRecordWriter(s.format, *sink_);
-  if (s.format == ListingFormat::kText && s.textUtf8) sink_->AddBytes(kUtf8ByteOrderMark, 0);
-  if (records_) records_->Begin(platform::FullFolderPath(s.source));
-  if (!listed) {
-    if (records_) records_->End();
-    sink_->Flush();
-    return true;
-  }
   try {
-    Walk walk(s, firstLevelIndent, *sink_, records_.get(), std::move(*root));
-    const bool finished = walk.Run();
+    records_ = MakeRecordWriter(s.format, *sink_);
+    if (s.format == ListingFormat::kText && s.textUtf8) sink_->AddBytes(kUtf8ByteOrderMark, 0);
+    if (records_) records_->Begin(platform::FullFolderPath(s.source));
+    bool finished = true;
+    if (listed) {
+      Walk walk(s, firstLevelIndent, *sink_, records_.get(), std::move(*root));
+      finished = walk.Run();
+    }
     if (records_) records_->End();
     sink_->Flush();
     return finished;
   } catch (...) {
-    // The lines queued before the failure are whole; they go out before the error is
-    // reported. Should that write fail too, the first failure is the one reported.
+    // The lines queued before the failure are whole, and a structured document is closed
+    // after them, so that the output can still be read; then the failure is reported. Should
+    // that write fail too, the first failure is the one reported.
     try {
+      if (records_) records_->End();
       sink_->Flush();
     } catch (const platform::SystemError&) {
     }

@@ -1,12 +1,14 @@
 // A listing run: the folder walk that produces the entries, laid out by entry_layout and
-// written by one ListingSink. Everything a run needs belongs to its ListingRun; only the
-// options record and CancelRequested are process-wide.
+// written by one ListingSink. Everything a run needs belongs to its ListingRun: the layout
+// options as a value, a cancel token to poll and hooks that carry their own context.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "app_options.h"
+#include "cancel_token.h"
 #include "entry_filter.h"
 #include "entry_layout.h"
 #include "listing_sink.h"
@@ -21,19 +23,16 @@ enum ListType : std::int32_t {
   kListFirstLevelFolders = 3,
 };
 
-// Set by the window's Cancel button (at a yield point), cleared when a run starts.
-extern bool CancelRequested;
-
 // How a front end takes part in a run. Every hook may be left out (the console tool has no
 // yield point).
 struct ListingHooks {
   // The yield point's test: true when user input is waiting.
-  bool (*inputPending)() = nullptr;
+  std::function<bool()> inputPending;
   // Handles the waiting input, a click on Cancel among it; called only after inputPending
   // said true, and after the lines so far are written.
-  void (*processInput)() = nullptr;
+  std::function<void()> processInput;
   // Told of the walk's progress: when it enters a folder, and every few thousand lines.
-  void (*progress)(std::uint64_t linesWritten, const NativeString& folder) = nullptr;
+  std::function<void(std::uint64_t linesWritten, const NativeString& folder)> progress;
 };
 
 // What a run is built from.
@@ -42,7 +41,11 @@ struct ListingSettings {
   NativeString output;            // the file written; emptied when the run starts
   bool toStandardOutput = false;  // write to the standard output instead of `output`
   std::int32_t listType = kListFilesAndFolders;
-  OptionsRecord options;  // the layout options, as they were when the run was built
+  LayoutOptions layout = LayoutOf(DefaultOptions());  // as they were when the run was built
+  // Polled by the walk. With a yield point it is looked at where the window handles input and
+  // after each folder; without one (the console tool, whose token a signal sets at any
+  // moment) before every entry.
+  CancelToken cancel;
   ListingHooks hooks;
   EntryFilter filter;  // which entries are listed and entered; lets all through by default
   ListingFormat format = ListingFormat::kText;
@@ -57,20 +60,20 @@ std::int16_t PathDepth(NativeStringView path);
 // the entries' real depth below the root's depth counted on its text. An absolute root is
 // counted as typed, so a trailing separator, a final "." or a doubled separator each take a
 // level away; a relative root is counted in the full form Windows gives it (see
-// platform::FullPathKeepingTrailingSeparator). Throws platform::SystemError when the result
-// is negative.
+// platform::FullPathKeepingTrailingSeparator). Throws platform::SystemError
+// (ProgramError::kNegativeIndentation) when the result is negative.
 int FirstLevelIndent(const NativeString& root);
 
 class ListingRun {
  public:
   explicit ListingRun(ListingSettings settings);
 
-  // Clears CancelRequested, checks the source, empties the output and lists the source into
-  // it according to the list type. Returns true when the walk ran to its end (also for a list
-  // type outside 0..3, which lists nothing), false when the source is not a folder (the output
-  // is then not touched) or the walk stopped on CancelRequested. Any failure of the file
-  // system or of the output ends the run with platform::SystemError; the lines of the folders
-  // finished by then are in the output, and it ends with a whole line.
+  // Checks the source, empties the output and lists the source into it according to the list
+  // type. Returns true when the walk ran to its end (also for a list type outside 0..3, which
+  // lists nothing), false when the source is not a folder (the output is then not touched) or
+  // the walk stopped on its cancel token. Any failure of the file system or of the output ends
+  // the run with platform::SystemError. However the run ends, the output ends with a whole
+  // line, and a JSON document is closed at every level.
   bool WriteFolderListing();
 
   const NativeString& ListingRoot() const { return settings_.source; }

@@ -37,9 +37,8 @@ void JsonWriter::Begin(NativeStringView rootPath) {
   text_ += "{\"name\":";
   AppendString(utf8_, text_);
   text_ += ",\"kind\":\"folder\",\"children\":[";
-  ++open_;
   sibling_ = false;
-  sink_.AddBytes(text_, 0);
+  sink_.AddBytes(text_, 0, 1);
 }
 
 void JsonWriter::Entry(const ListingEntry& entry, NativeStringView, bool entered) {
@@ -57,31 +56,32 @@ void JsonWriter::Entry(const ListingEntry& entry, NativeStringView, bool entered
   text_ += ",\"modified\":\"";
   platform::AppendIsoTime(entry.facts.modified, text_);
   text_ += '"';
+  std::uint64_t open = sink_.State();
   if (entered) {
     text_ += ",\"children\":[";
-    ++open_;
+    ++open;
     sibling_ = false;
   } else {
     text_ += '}';
     sibling_ = true;
   }
-  sink_.AddBytes(text_, 1);
+  sink_.AddBytes(text_, 1, open);
 }
 
 void JsonWriter::EndFolder() {
-  if (open_ == 0) return;
-  --open_;
-  sink_.AddBytes("]}", 0);
+  const std::uint64_t open = sink_.State();
+  if (open == 0) return;
+  sink_.AddBytes("]}", 0, open - 1);
   sibling_ = true;
 }
 
 void JsonWriter::End() {
-  // Closes every folder still open, so that even a run stopped part-way leaves valid JSON.
+  // Closes every level still open in the output, so that a run stopped part-way, by Cancel, a
+  // signal or a failure, leaves valid JSON. Once closed there is nothing more to do.
+  std::uint64_t open = sink_.State();
+  if (open == 0) return;
   text_.clear();
-  while (open_ > 0) {
-    text_ += "]}";
-    --open_;
-  }
+  for (; open > 0; --open) text_ += "]}";
   text_ += '\n';
-  sink_.AddBytes(text_, 1);
+  sink_.AddBytes(text_, 1, 0);
 }

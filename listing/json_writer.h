@@ -23,6 +23,7 @@ class JsonWriter final : public RecordWriter {
   ListingSink& sink_;
   std::string text_;
   std::string utf8_;
-  int open_ = 0;          // objects whose children are still being written
+  // The objects whose children are still being written are counted in the sink's State(),
+  // which follows what reaches the output.
   bool sibling_ = false;  // the next entry follows another in the same children list
 };

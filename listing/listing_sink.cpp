@@ -14,9 +14,10 @@ void ListingSink::Add(NativeStringView lines) {
   if (pending_.size() >= kFlushBytes) Flush();
 }
 
-void ListingSink::AddBytes(std::string_view bytes, std::uint64_t lines) {
+void ListingSink::AddBytes(std::string_view bytes, std::uint64_t lines, std::uint64_t stateAfter) {
   pending_.append(bytes);
   lines_ += lines;
+  state_ = stateAfter;
   if (pending_.size() >= kFlushBytes) Flush();
 }
 
@@ -29,6 +30,7 @@ void ListingSink::Flush() {
     // its last whole line, and the lines not written are dropped so that no later flush writes
     // after the gap. Should the cut fail too, the write's failure is the one reported.
     pending_.clear();
+    state_ = writtenState_;
     try {
       output_.CutTo(written_);
     } catch (const platform::SystemError&) {
@@ -36,5 +38,6 @@ void ListingSink::Flush() {
     throw;
   }
   written_ += pending_.size();
+  writtenState_ = state_;
   pending_.clear();
 }

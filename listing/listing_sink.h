@@ -23,7 +23,14 @@ class ListingSink {
 
   // Queues bytes already in their output form that end `lines` whole lines (0 for a
   // preamble such as a byte-order mark).
-  void AddBytes(std::string_view bytes, std::uint64_t lines);
+  void AddBytes(std::string_view bytes, std::uint64_t lines) { AddBytes(bytes, lines, state_); }
+  // The same for a structured writer whose state (JSON: the levels open) is `stateAfter` once
+  // these bytes are out.
+  void AddBytes(std::string_view bytes, std::uint64_t lines, std::uint64_t stateAfter);
+  // The writer's state at the end of what is queued. After a failed write has dropped the
+  // pending bytes it is again the state at the end of what is in the output, so that a
+  // document can still be closed to match.
+  std::uint64_t State() const { return state_; }
 
   // Writes every pending line with one call. The run calls it at the end of each folder,
   // before the window may handle input (a message box among it), on Cancel and on errors.
@@ -44,4 +51,6 @@ class ListingSink {
   std::string pending_;
   std::uint64_t lines_ = 0;
   std::uint64_t written_ = 0;
+  std::uint64_t state_ = 0;
+  std::uint64_t writtenState_ = 0;
 };

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <ranges>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
@@ -67,8 +68,10 @@ void FolderReadAhead::ReadRoot(platform::OpenFolder root, platform::FolderConten
   Result result;
   result.task.path = root.Path();
   result.folder = std::make_shared<const platform::OpenFolder>(std::move(root));
-  result.task.openAbove = std::make_shared<const std::vector<platform::FolderIdentity>>(
-      result.folder->EnclosingIdentities());
+  // Those holding the root, outermost first, so that the nearest ends the chain.
+  for (const platform::FolderIdentity& id :
+       result.folder->EnclosingIdentities() | std::views::reverse)
+    result.task.openAbove = std::make_shared<const OpenAbove>(id, std::move(result.task.openAbove));
   if (settings_.beforeRead) settings_.beforeRead(result.task.path);
   result.folder->Read(request_, result.contents);
   Settle(result);
@@ -105,9 +108,23 @@ FolderReadAhead::Result FolderReadAhead::Execute(Task task) {
   return result;
 }
 
+FolderReadAhead::OpenAbove::~OpenAbove() {
+  // A chain thousands of links long is let go one link at a time, not by recursion through
+  // every destructor: a deep tree must not exhaust the stack. A link no one else holds has no
+  // other owner to race with.
+  std::shared_ptr<const OpenAbove> next = std::move(up);
+  while (next && next.use_count() == 1) next = std::move(next->up);
+}
+
+bool FolderReadAhead::OpenAbove::Holds(const platform::FolderIdentity& id) const {
+  for (const OpenAbove* link = this; link != nullptr; link = link->up.get())
+    if (link->identity == id) return true;
+  return false;
+}
+
 void FolderReadAhead::Settle(Result& result) const {
-  const std::vector<platform::FolderIdentity>& above = *result.task.openAbove;
-  if (std::find(above.begin(), above.end(), result.contents.identity) != above.end()) {
+  const OpenAbove* above = result.task.openAbove.get();
+  if (above != nullptr && above->Holds(result.contents.identity)) {
     result.contents.Clear();
     return;
   }
@@ -120,25 +137,20 @@ void FolderReadAhead::Finish(const Key& key, Result result) {
   if (!result.openError && !result.readError) {
     const platform::FolderContents& contents = result.contents;
     const std::size_t depth = result.task.depth + 1;
-    std::shared_ptr<const std::vector<platform::FolderIdentity>> openAbove;
+    std::shared_ptr<const OpenAbove> openAbove;
     for (std::size_t i = 0; i < contents.folders.size(); ++i) {
       const platform::FolderItem& item = contents.folders[i];
-      if (!enters_(item, result.task.depth)) continue;
+      if (!enters_(item)) continue;
       Key childKey = key;
       childKey.push_back(static_cast<std::uint32_t>(i));
       Task child;
       child.parent = result.folder;
       child.name = contents.Name(item);
       child.path = result.task.path;
-      if (child.path.empty() || child.path.back() != kPathSeparator) child.path += kPathSeparator;
-      child.path += child.name;
+      platform::AppendPathComponent(child.path, child.name);
       child.depth = depth;
-      if (!openAbove) {
-        auto above =
-            std::make_shared<std::vector<platform::FolderIdentity>>(*result.task.openAbove);
-        above->push_back(contents.identity);
-        openAbove = std::move(above);
-      }
+      if (!openAbove)
+        openAbove = std::make_shared<const OpenAbove>(contents.identity, result.task.openAbove);
       child.openAbove = openAbove;
       pending_.emplace(std::move(childKey), std::move(child));
     }

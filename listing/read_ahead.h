@@ -39,7 +39,7 @@ struct ReadAheadSettings {
   std::size_t depth = 256;
   // Called before every folder is read, on the thread that reads it; may throw, as a read
   // does. Lets tests delay listings and make them fail.
-  void (*beforeRead)(const NativeString& path) = nullptr;
+  std::function<void(const NativeString& path)> beforeRead;
 };
 
 // The settings with QUILLET_READ_AHEAD applied: "0" turns read-ahead off, "1" starts it with
@@ -50,9 +50,9 @@ ReadAheadSettings ReadAheadFromEnvironment();
 
 class FolderReadAhead {
  public:
-  // Whether the walk enters `item`, a subfolder of a folder at `depth` (the root is 0). Called
-  // on the worker threads too: it must only look at its arguments.
-  using EntersFolder = std::function<bool(const platform::FolderItem& item, std::size_t depth)>;
+  // Whether the walk enters the subfolder `item`. Called on the worker threads too: it must
+  // only look at its argument.
+  using EntersFolder = std::function<bool(const platform::FolderItem& item)>;
   // Runs right after a folder at `depth` is read, on the thread that read it, before its
   // subfolders are queued: it may take entries out or mark folders not to be entered. It must
   // only change its arguments. May be empty.
@@ -80,16 +80,33 @@ class FolderReadAhead {
   // Tells the workers to stop after the listing they are in (the run was cancelled).
   void Stop();
 
+  // The worker threads started so far (none until listings prove slow, or with the run when
+  // forced on). For the walk's thread.
+  std::size_t Workers() const { return workers_.size(); }
+
  private:
   // A folder's place in the depth-first order: the index of each folder on the way to it.
   using Key = std::vector<std::uint32_t>;
+  // The identities of the folders open on the way to a folder, nearest first. Each link shares
+  // the chain above it, so that going one level deeper costs one link, not a copy of the chain.
+  struct OpenAbove {
+    OpenAbove(platform::FolderIdentity id, std::shared_ptr<const OpenAbove> above)
+        : identity(id), up(std::move(above)) {}
+    ~OpenAbove();
+    OpenAbove(const OpenAbove&) = delete;
+    OpenAbove& operator=(const OpenAbove&) = delete;
+    bool Holds(const platform::FolderIdentity& id) const;
+
+    const platform::FolderIdentity identity;
+    mutable std::shared_ptr<const OpenAbove> up;
+  };
   struct Task {
     std::shared_ptr<const platform::OpenFolder> parent;
     NativeString name;
     NativeString path;
     std::size_t depth = 0;
-    // The identities of the folders open on the way to this one, those holding the root first.
-    std::shared_ptr<const std::vector<platform::FolderIdentity>> openAbove;
+    // The folders open on the way to this one, up to those holding the root.
+    std::shared_ptr<const OpenAbove> openAbove;
   };
   struct Result {
     Task task;  // kept so that a result dropped for room can be read again

@@ -19,4 +19,14 @@ NativeString ExecutablePath() {
   }
 }
 
+ExecutableParts SplitExecutablePath(const NativeString& path) {
+  ExecutableParts parts;
+  const auto slash = path.find_last_of(L"\\/");
+  if (slash != NativeString::npos) parts.folder = path.substr(0, slash);
+  parts.name = slash == NativeString::npos ? path : path.substr(slash + 1);
+  const auto dot = parts.name.find_last_of(L'.');
+  if (dot != NativeString::npos && dot > 0) parts.name.resize(dot);
+  return parts;
+}
+
 }  // namespace platform

@@ -7,6 +7,7 @@
 
 #include "folder_reader.h"
 #include "handles.h"
+#include "long_path_win.h"
 #include "system_error.h"
 
 namespace platform {
@@ -15,23 +16,6 @@ namespace {
 
 bool IsDotOrDotDot(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
-}
-
-// Extended-length form of a full path, so that paths past MAX_PATH work as any other.
-NativeString ExtendedPath(const NativeString& full) {
-  if (full.rfind(L"\\\\?\\", 0) == 0) return full;
-  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
-  return L"\\\\?\\" + full;
-}
-
-NativeString FullPathName(const NativeString& path) {
-  DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (size == 0) ThrowSystemError(static_cast<long>(GetLastError()), path);
-  NativeString full(size, L'\0');
-  size = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-  if (size == 0) ThrowSystemError(static_cast<long>(GetLastError()), path);
-  full.resize(size);
-  return full;
 }
 
 bool IsRoot(const NativeString& full) {

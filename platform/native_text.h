@@ -21,6 +21,21 @@ using NativeStringView = std::basic_string_view<NativeChar>;
 
 namespace platform {
 
+// Ends `path` with the platform's separator, unless it ends in one already (a root such as
+// "C:\" or "/"). Serves native paths and their UTF-8 copies alike.
+template <typename Text>
+void EndWithSeparator(Text& path) {
+  using Char = typename Text::value_type;
+  if (path.empty() || path.back() != static_cast<Char>(kPathSeparator))
+    path += static_cast<Char>(kPathSeparator);
+}
+
+// `path`, a separator and `name`: the path of the entry `name` inside the folder `path`.
+inline void AppendPathComponent(NativeString& path, NativeStringView name) {
+  EndWithSeparator(path);
+  path += name;
+}
+
 // UTF-8 <-> native text (identity on POSIX).
 NativeString FromUtf8(std::string_view text);
 std::string ToUtf8(NativeStringView text);

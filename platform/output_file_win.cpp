@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "long_path_win.h"
 #include "output_file.h"
 #include "system_error.h"
 
@@ -16,8 +17,9 @@ OutputFile::OutputFile(const NativeString& path) : name_(path), handle_(nullptr,
   // OPEN_ALWAYS and then cutting to zero keeps a hidden or system file's attributes, where
   // CREATE_ALWAYS would refuse such a file. Without write sharing a second run on the file
   // fails here, before anything is cut.
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file =
+      CreateFileW(LongPathForm(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) ThrowSystemError(static_cast<long>(GetLastError()), path);
   handle_.reset(file);
   if (!SetEndOfFile(file)) ThrowSystemError(static_cast<long>(GetLastError()), path);

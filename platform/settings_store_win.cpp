@@ -45,11 +45,7 @@ NativeString ExecutableName() {
     // The store still needs a name: the program's own.
     return L"Quillet";
   }
-  const auto slash = path.find_last_of(L"\\/");
-  NativeString name = slash == NativeString::npos ? path : path.substr(slash + 1);
-  const auto dot = name.find_last_of(L'.');
-  if (dot != NativeString::npos && dot > 0) name.resize(dot);
-  return name;
+  return SplitExecutablePath(path).name;
 }
 
 }  // namespace platform

@@ -3,7 +3,7 @@
 set -euo pipefail
 # What the build and the tests need; callers add their own (the benchmarks, the run script).
 packages=(cmake g++ make googletest g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
-          python3 "$@")
+          python3 python3-yaml "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -44,16 +44,17 @@ class MainWindowTest : public ::testing::Test {
   // walk, so where in the run the action lands is the same on every machine.
   void AtFirstYield(std::function<void()> action) {
     yieldAction_ = std::move(action);
-    form.SetRunHooks({&HookedInputWaiting, &frmMain::ProcessInput, nullptr});
+    form.SetRunHooks({[this] {
+                        if (yieldAction_) std::exchange(yieldAction_, nullptr)();
+                        return frmMain::InputWaiting();
+                      },
+                      &frmMain::ProcessInput,
+                      {}});
   }
 
   testing_support::SettingsSandbox sandbox;
   frmMain form;
 
  private:
-  static bool HookedInputWaiting() {
-    if (yieldAction_) std::exchange(yieldAction_, nullptr)();
-    return frmMain::InputWaiting();
-  }
-  inline static std::function<void()> yieldAction_;
+  std::function<void()> yieldAction_;
 };

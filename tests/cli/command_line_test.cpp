@@ -19,11 +19,11 @@ TEST(CommandLine, DefaultsAreTheOptionDefaults) {
   const auto parsed = Parse({"src", "out.txt"});
   ASSERT_TRUE(parsed.command);
   EXPECT_EQ(parsed.command->listType, 2);
-  EXPECT_EQ(parsed.command->printStyle, 2);
-  EXPECT_EQ(parsed.command->spaces, 10);
-  EXPECT_EQ(parsed.command->width, 80);
-  EXPECT_FALSE(parsed.command->printSize);
-  EXPECT_FALSE(parsed.command->printDate);
+  EXPECT_EQ(parsed.command->layout.PrintStyle, 2);
+  EXPECT_EQ(parsed.command->layout.NoSpacesSeperate, 10);
+  EXPECT_EQ(parsed.command->layout.MaxWidth, 80);
+  EXPECT_FALSE(parsed.command->layout.PrintFileSize);
+  EXPECT_FALSE(parsed.command->layout.PrintDateTime);
   EXPECT_EQ(parsed.command->source, N("src"));
   EXPECT_EQ(parsed.command->output, N("out.txt"));
 }
@@ -33,11 +33,11 @@ TEST(CommandLine, EveryOptionInBothForms) {
       {"--type", "0", "--style=1", "--size", "--date", "--spaces", "3", "--width=-4", "a", "b"});
   ASSERT_TRUE(parsed.command) << parsed.problem;
   EXPECT_EQ(parsed.command->listType, 0);
-  EXPECT_EQ(parsed.command->printStyle, 1);
-  EXPECT_TRUE(parsed.command->printSize);
-  EXPECT_TRUE(parsed.command->printDate);
-  EXPECT_EQ(parsed.command->spaces, 3);
-  EXPECT_EQ(parsed.command->width, -4);
+  EXPECT_EQ(parsed.command->layout.PrintStyle, 1);
+  EXPECT_TRUE(parsed.command->layout.PrintFileSize);
+  EXPECT_TRUE(parsed.command->layout.PrintDateTime);
+  EXPECT_EQ(parsed.command->layout.NoSpacesSeperate, 3);
+  EXPECT_EQ(parsed.command->layout.MaxWidth, -4);
 }
 
 TEST(CommandLine, FiltersRepeatAndFormatsAreNamed) {
@@ -56,7 +56,7 @@ TEST(CommandLine, DoubleDashEndsOptions) {
   ASSERT_TRUE(parsed.command);
   EXPECT_EQ(parsed.command->source, N("-odd folder"));
   EXPECT_EQ(parsed.command->output, N("--size"));
-  EXPECT_FALSE(parsed.command->printSize);
+  EXPECT_FALSE(parsed.command->layout.PrintFileSize);
 }
 
 TEST(CommandLine, WrongArgumentsSayWhatIsWrong) {

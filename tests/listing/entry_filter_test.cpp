@@ -13,12 +13,6 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-std::vector<NativeString> entered;
-
-void RecordEntered(std::uint64_t, const NativeString& folder) {
-  if (entered.empty() || entered.back() != folder) entered.push_back(folder);
-}
-
 class EntryFilterRun : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -36,15 +30,17 @@ class EntryFilterRun : public ::testing::Test {
     ListingSettings settings;
     settings.source = tree_.Path("src");
     settings.output = tree_.Path("out.txt");
-    settings.options = DefaultOptions();
-    settings.options.PrintStyle = 0;
+    settings.layout.PrintStyle = 0;
     settings.filter = filter;
-    settings.hooks.progress = RecordEntered;
+    settings.hooks.progress = [this](std::uint64_t, const NativeString& folder) {
+      if (entered.empty() || entered.back() != folder) entered.push_back(folder);
+    };
     EXPECT_TRUE(ListingRun(settings).WriteFolderListing());
     return ReadLines(settings.output);
   }
 
   TempTree tree_;
+  std::vector<NativeString> entered;
 };
 
 }  // namespace

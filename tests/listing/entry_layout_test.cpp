@@ -34,7 +34,7 @@ class EntryLineLayout : public ::testing::Test {
 
   // The entry's lines, each checked to end in CR LF.
   std::vector<NativeString> Entry() {
-    layout_.options = AppOptions;
+    layout_.options = LayoutOf(AppOptions);
     NativeString text;
     WriteFileEntry(Report(), layout_, text);
     std::vector<NativeString> lines;
@@ -50,7 +50,7 @@ class EntryLineLayout : public ::testing::Test {
   }
   NativeString Align(NativeStringView nameLine, NativeStringView info) {
     NativeString line(nameLine);
-    AlignEntryInfo(line, 0, info, IndentWidth(layout_, 2), AppOptions);
+    AlignEntryInfo(line, 0, info, IndentWidth(layout_, 2), LayoutOf(AppOptions));
     return line;
   }
   static NativeString Sp(std::size_t count) { return NativeString(count, NativeChar(' ')); }
@@ -70,19 +70,19 @@ TEST_F(EntryLineLayout, NameLineOfTheWorkedExample) {
 }
 
 TEST_F(EntryLineLayout, InformationTextForEachOption) {
-  EXPECT_EQ(FormatEntryInfo(facts_, AppOptions), N(""));
+  EXPECT_EQ(FormatEntryInfo(facts_, LayoutOf(AppOptions)), N(""));
   AppOptions.PrintFileSize = true;
-  EXPECT_EQ(FormatEntryInfo(facts_, AppOptions), N(" 2048 bytes"));
+  EXPECT_EQ(FormatEntryInfo(facts_, LayoutOf(AppOptions)), N(" 2048 bytes"));
   AppOptions.PrintDateTime = true;
-  EXPECT_EQ(FormatEntryInfo(facts_, AppOptions), N(" 2048 bytes  ") + date_);
+  EXPECT_EQ(FormatEntryInfo(facts_, LayoutOf(AppOptions)), N(" 2048 bytes  ") + date_);
   AppOptions.PrintFileSize = false;
-  EXPECT_EQ(FormatEntryInfo(facts_, AppOptions), N("  ") + date_);
+  EXPECT_EQ(FormatEntryInfo(facts_, LayoutOf(AppOptions)), N("  ") + date_);
   facts_.size = 0;
   AppOptions.PrintFileSize = true;
   AppOptions.PrintDateTime = false;
-  EXPECT_EQ(FormatEntryInfo(facts_, AppOptions), N(" 0 bytes"));
+  EXPECT_EQ(FormatEntryInfo(facts_, LayoutOf(AppOptions)), N(" 0 bytes"));
   facts_.size = 5368709120LL;  // 5 GiB: sizes are 64-bit
-  EXPECT_EQ(FormatEntryInfo(facts_, AppOptions), N(" 5368709120 bytes"));
+  EXPECT_EQ(FormatEntryInfo(facts_, LayoutOf(AppOptions)), N(" 5368709120 bytes"));
 }
 
 TEST_F(EntryLineLayout, StyleZeroPutsInformationOnAnExtraLineFiveSpacesDeeper) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -39,13 +40,24 @@ class FolderListing : public ::testing::Test {
 
   // Runs a listing (which empties the output first) and returns the output's lines.
   Lines List(const NativeString& root, int listType, bool expectedResult = true) {
-    EXPECT_EQ(testing_support::RunListing(root, output_, listType, hooks_), expectedResult);
+    EXPECT_EQ(testing_support::RunListing(root, output_, listType, hooks_, CancelToken(cancel_)),
+              expectedResult);
     return ReadLines(output_);
+  }
+
+  // Stands in for the window: input is "pending" at every yield point, and the Cancel click is
+  // handled at the chosen one.
+  void CancelAtYield(int chosen) {
+    yieldCalls_ = 0;
+    hooks_.inputPending = [] { return true; };
+    hooks_.processInput = [this, chosen] { cancel_ = ++yieldCalls_ >= chosen; };
   }
 
   TempTree tree_;
   NativeString output_;
   ListingHooks hooks_;
+  std::atomic<bool> cancel_{false};
+  int yieldCalls_ = 0;
 };
 
 // Lines of the given indentation and names, for the expectations.
@@ -189,36 +201,14 @@ TEST_F(FolderListing, RelativeRootsAreCountedInTheirFullForm) {
   std::filesystem::current_path(before);
 }
 
-namespace {
-
-int yieldCalls = 0;
-int cancelAfterCalls = 0;
-
-// Stands in for the window: input is "pending" at every yield point, and the Cancel click is
-// handled at the chosen one.
-constexpr ListingHooks kCancelAtChosenYield{
-    [] { return true; }, [] { CancelRequested = ++yieldCalls >= cancelAfterCalls; }, nullptr};
-
-constexpr ListingHooks kNoInputPending{[] {
-                                         ++yieldCalls;
-                                         // must not be looked at when no input is pending
-                                         CancelRequested = true;
-                                         return false;
-                                       },
-                                       [] { ADD_FAILURE() << "no input was pending"; }, nullptr};
-
-}  // namespace
-
 TEST_F(FolderListing, CancelSeenDeepInTheTreeStopsEveryLevel) {
   tree_.File("src/A/B/C/D/deep.txt");
   tree_.File("src/A/B/b.txt");
   tree_.File("src/A/a.txt");
   tree_.File("src/top.txt");
-  yieldCalls = 0;
-  cancelAfterCalls = 4;  // the yield before the line of D
-  hooks_ = kCancelAtChosenYield;
+  CancelAtYield(4);  // the yield before the line of D
   EXPECT_EQ(List(Source(), 2, false), (Lines{Entry(3, "A"), Entry(6, "B"), Entry(9, "C")}));
-  EXPECT_TRUE(CancelRequested);
+  EXPECT_TRUE(cancel_);
 }
 
 TEST_F(FolderListing, CancelInFilesOnlyAndFirstLevelLists) {
@@ -226,33 +216,34 @@ TEST_F(FolderListing, CancelInFilesOnlyAndFirstLevelLists) {
   tree_.File("src/two.txt");
   tree_.Folder("src/F1");
   tree_.Folder("src/F2");
-  hooks_ = kCancelAtChosenYield;
-  yieldCalls = 0;
-  cancelAfterCalls = 2;
+  CancelAtYield(2);
   EXPECT_EQ(List(Source(), 1, false).size(), 1u);
-  CancelRequested = false;
-  yieldCalls = 0;
+  cancel_ = false;
+  CancelAtYield(2);
   EXPECT_EQ(List(Source(), 3, false).size(), 1u);
 }
 
 TEST_F(FolderListing, FlagIsNotLookedAtWithoutPendingInput) {
   tree_.File("src/A/a.txt");
   tree_.File("src/B/b.txt");
-  hooks_ = kNoInputPending;
-  yieldCalls = 0;
+  hooks_.inputPending = [this] {
+    ++yieldCalls_;
+    // must not be looked at when no input is pending
+    cancel_ = true;
+    return false;
+  };
+  hooks_.processInput = [] { ADD_FAILURE() << "no input was pending"; };
   // The check after a finished subfolder still sees the flag, as a nested run would.
   const Lines lines = List(Source(), 2, false);
   EXPECT_EQ(lines.size(), 2u);
-  EXPECT_GE(yieldCalls, 1);
+  EXPECT_GE(yieldCalls_, 1);
 }
 
 TEST_F(FolderListing, FilesOfAFolderHaveNoYieldPoint) {
   for (int i = 0; i < 5; ++i) tree_.File("src/f" + std::to_string(i));
-  yieldCalls = 0;
-  cancelAfterCalls = 1;
-  hooks_ = kCancelAtChosenYield;
+  CancelAtYield(1);
   EXPECT_EQ(List(Source(), 2).size(), 5u);
-  EXPECT_EQ(yieldCalls, 0);
+  EXPECT_EQ(yieldCalls_, 0);
 }
 
 #ifdef _WIN32
@@ -315,9 +306,8 @@ TEST_F(FolderListing, AnUnreadableOutputEndsTheRunWithAnError) {
 
 TEST_F(FolderListing, ProgressIsReportedPerFolder) {
   tree_.File("src/A/a.txt");
-  static int reports;
-  reports = 0;
-  hooks_.progress = [](std::uint64_t, const NativeString&) { ++reports; };
+  int reports = 0;
+  hooks_.progress = [&reports](std::uint64_t, const NativeString&) { ++reports; };
   List(Source(), 2);
   EXPECT_EQ(reports, 2);  // the root and A
 }

@@ -44,12 +44,7 @@ TEST(ListingSink, OutputThatCannotBeOpenedThrows) {
   EXPECT_EQ(ReadBytes(tree.Path("new.txt")), "");
 }
 
-namespace {
-
-const NativeString* outputSeen = nullptr;
-std::vector<std::string> seenAtYield;
-
-}  // namespace
+namespace {}  // namespace
 
 // What another program sees at a yield point (where the window may show a message box) is
 // every finished folder's lines and nothing cut; a failure writes what was queued.
@@ -61,11 +56,10 @@ TEST(ListingSink, TheFileHoldsWholeLinesAtEveryYieldAndAfterAFailure) {
   tree.File("src/B/b1.txt");
   tree.File("src/C/c1.txt");
   const NativeString out = tree.Path("out.txt");
-  outputSeen = &out;
-  seenAtYield.clear();
+  std::vector<std::string> seenAtYield;
   ListingHooks hooks;
   hooks.inputPending = [] { return true; };
-  hooks.processInput = [] { seenAtYield.push_back(ReadBytes(*outputSeen)); };
+  hooks.processInput = [&] { seenAtYield.push_back(ReadBytes(out)); };
   AppOptions.PrintStyle = 0;
   ASSERT_TRUE(testing_support::RunListing(tree.Path("src"), out, 2, hooks));
   EXPECT_EQ(seenAtYield, (std::vector<std::string>{

@@ -265,4 +265,18 @@ TEST(Manifest, AsksForCommonControls6SystemDpiAwarenessAndNoElevation) {
   FreeLibrary(comctl);
 }
 
+TEST(Manifest, DeclaresLongPathAwarenessAmongTheWindowsSettings) {
+  const std::string text(ResourceBytes(MAKEINTRESOURCEW(1), RT_MANIFEST));
+  const auto element = text.find(
+      "<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true"
+      "</longPathAware>");
+  ASSERT_NE(std::string::npos, element) << text;
+  // Between the opening and the closing tag of the settings.
+  const auto open = text.rfind("<windowsSettings>", element);
+  ASSERT_NE(std::string::npos, open);
+  const auto close = text.find("</windowsSettings>", open);
+  EXPECT_GT(close, element);
+  EXPECT_NE(std::string::npos, close);
+}
+
 }  // namespace

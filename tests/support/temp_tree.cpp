@@ -73,18 +73,16 @@ std::vector<std::string> ReadLines(const NativeString& path) {
   return lines;
 }
 
-void ResetListingState() {
-  AppOptions = DefaultOptions();
-  CancelRequested = false;
-}
+void ResetListingState() { AppOptions = DefaultOptions(); }
 
 bool RunListing(const NativeString& source, const NativeString& output, int listType,
-                const ListingHooks& hooks) {
+                const ListingHooks& hooks, CancelToken cancel) {
   ListingSettings settings;
   settings.source = source;
   settings.output = output;
   settings.listType = listType;
-  settings.options = AppOptions;
+  settings.layout = LayoutOf(AppOptions);
+  settings.cancel = cancel;
   settings.hooks = hooks;
   ListingRun run(std::move(settings));
   return run.WriteFolderListing();

@@ -46,13 +46,13 @@ std::string ReadBytes(const NativeString& path);
 // one, is reported as a test failure.
 std::vector<std::string> ReadLines(const NativeString& path);
 
-// The listing engine's process-wide state back to a new process's defaults.
+// The options record back to a first start's defaults.
 void ResetListingState();
 
-// Lists `source` into `output` with a ListingRun built as the window builds it (AppOptions as
-// they are now); returns what WriteFolderListing returned.
+// Lists `source` into `output` with a ListingRun built as the window builds it (the layout of
+// AppOptions as they are now); returns what WriteFolderListing returned.
 bool RunListing(const NativeString& source, const NativeString& output, int listType,
-                const ListingHooks& hooks = {});
+                const ListingHooks& hooks = {}, CancelToken cancel = {});
 
 // Native text from ASCII/UTF-8 test text.
 NativeString N(std::string_view utf8);
