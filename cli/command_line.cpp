@@ -149,7 +149,7 @@ ParsedCommand ParseListingCommand(const std::vector<NativeString>& arguments) {
         parsed.problem = "--encoding needs ansi or utf-8";
         return parsed;
       }
-      command.utf8 = encoding == "utf-8";
+      command.encoding = encoding == "utf-8" ? TextEncoding::kUtf8 : TextEncoding::kAnsi;
       encodingGiven = true;
     } else {
       parsed.problem = "unknown option " + name;

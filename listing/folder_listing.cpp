@@ -241,10 +241,11 @@ bool ListingRun::WriteFolderListing() {
   if (listed) root.emplace(platform::FullFolderPath(s.source));
   sink_.emplace(
       s.toStandardOutput ? platform::OutputFile::StandardOutput() : platform::OutputFile(s.output),
-      s.textUtf8);
+      s.textEncoding);
   try {
     records_ = MakeRecordWriter(s.format, *sink_);
-    if (s.format == ListingFormat::kText && s.textUtf8) sink_->AddBytes(kUtf8ByteOrderMark, 0);
+    if (s.format == ListingFormat::kText && s.textEncoding == TextEncoding::kUtf8)
+      sink_->AddBytes(kUtf8ByteOrderMark, 0);
     if (records_) records_->Begin(platform::FullFolderPath(s.source));
     bool finished = true;
     if (listed) {

@@ -49,7 +49,7 @@ struct ListingSettings {
   ListingHooks hooks;
   EntryFilter filter;  // which entries are listed and entered; lets all through by default
   ListingFormat format = ListingFormat::kText;
-  bool textUtf8 = false;  // the text format in UTF-8 with a byte-order mark
+  TextEncoding textEncoding = TextEncoding::kAnsiOrUtf8;  // kUtf8 adds a byte-order mark
   ReadAheadSettings readAhead = ReadAheadFromEnvironment();
 };
 
@@ -77,6 +77,8 @@ class ListingRun {
   bool WriteFolderListing();
 
   const NativeString& ListingRoot() const { return settings_.source; }
+  // Entries written with '?' for characters the ANSI code page lacks (Windows, text format).
+  std::uint64_t ChangedNames() const { return sink_ ? sink_->ChangedNames() : 0; }
 
  private:
   class Walk;

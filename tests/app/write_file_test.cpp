@@ -120,6 +120,38 @@ TEST_F(WriteFileTest, PathChecksComeBeforeTheOutputIsTouched) {
   EXPECT_EQ(std::vector<std::string>{"keep"}, ReadLines(output));
 }
 
+// A listing whose names all fit the ANSI code page is its bytes, as ever. At the first name the
+// code page lacks ("\u03A9mega" must not become "Omega", another name) the listing turns UTF-8
+// from its first byte; widths still count characters. The UTF-8 listing is left in the build
+// folder (names-listing.txt) for people to look at.
+TEST_F(WriteFileTest, NamesTheCodePageLacksTurnTheListingUtf8) {
+  TempTree tree;
+  tree.File("ascii/Docs/a.txt");
+  tree.File("ascii/b.txt");
+  tree.File("names/\xCE\xA9mega.txt");
+  tree.File("names/\xE6\x96\x87\xE4\xBB\xB6.txt");
+  tree.Folder("names/caf\xC3\xA9");
+  TempTree out;
+  Load();
+  Fill(tree.Path("ascii"), out.Path("ascii.txt"));
+  WriteFile({Answer(IDNO)});
+  const auto padded = [](const std::string& line, std::size_t characters) {
+    return line + std::string(80 - characters, ' ') + "\r\n";
+  };
+  EXPECT_EQ("   Docs\r\n" + padded("      a.txt", 11) + padded("   b.txt", 8),
+            testing_support::ReadBytes(out.Path("ascii.txt")));
+
+  wchar_t listing[MAX_PATH] = {};
+  ASSERT_NE(0u, GetFullPathNameW(L"..\\..\\names-listing.txt", MAX_PATH, listing, nullptr));
+  Fill(tree.Path("names"), listing);
+  WriteFile({Answer(IDNO)});
+  const std::string cafe = "   caf\xC3\xA9\r\n";  // in the code page until the rewrite
+  EXPECT_EQ("\xEF\xBB\xBF" + cafe + padded("   \xCE\xA9mega.txt", 12) +
+                padded("   \xE6\x96\x87\xE4\xBB\xB6.txt", 9),
+            testing_support::ReadBytes(listing));
+  ExpectIdle();
+}
+
 TEST_F(WriteFileTest, OutputThatCannotBeCreatedIsReportedAsError) {
   TempTree tree;
   Load();
