@@ -203,8 +203,9 @@ void frmOptions::Load(HWND owner) {
 void frmOptions::Form_Load() {
   ShapeFormAsEllipse(*this);
   WindowMover.SetForm(this);
-  // Whatever was changed in memory since the last save gives way to the stored values.
-  LoadOptions();
+  // Whatever was changed in memory since the last save gives way to the stored values; the
+  // Explorer box shows what Explorer's menus hold.
+  LoadOptionsFollowingRegistry();
   SetText(txtDefaultDestDir, AppOptions.DefaultDir);
   SetCheckBox(0, AppOptions.UseDefaultDir);
   SetEnabled(txtDefaultDestDir, AppOptions.UseDefaultDir);

@@ -51,7 +51,6 @@ class frmOptions : public platform::window::Window {
   // Closes the dialog; Form_Unload runs as the window goes.
   void Unload();
 
-  bool IntegrationChanged() const noexcept { return integrationChanged_; }
   const CCaptionlessWindowMover& Mover() const noexcept { return WindowMover; }
 
  protected:

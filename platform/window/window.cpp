@@ -420,6 +420,16 @@ void Window::SetVisible(int row, bool visible) {
   ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
 }
 
+int Window::FocusedRow() const {
+  return RowOf(GetActiveWindow() == hwnd_ ? GetFocus() : lastFocus_);
+}
+
+void Window::Focus(int row) {
+  const HWND control = Control(row);
+  lastFocus_ = control;
+  if (GetActiveWindow() == hwnd_) SetFocus(control);
+}
+
 Colour Window::ForeColour(int row) const {
   Control(row);
   return controls_[static_cast<std::size_t>(row)].foreColour;

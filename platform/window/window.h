@@ -101,6 +101,12 @@ class Window {
   void SetEnabled(int row, bool enabled);
   bool Visible(int row) const;
   void SetVisible(int row, bool visible);
+  // The control that has the keyboard focus, or -1; while the window is inactive, the one
+  // that gets it when the window is activated again.
+  int FocusedRow() const;
+  // Gives the control the focus; while the window is inactive, it gets it at the next
+  // activation, so that a window in the background is not brought forward.
+  void Focus(int row);
   Colour ForeColour(int row) const;
   void SetForeColour(int row, Colour colour);
   bool Underlined(int row) const;

@@ -210,6 +210,24 @@ TEST_F(AboutBoxTest, PointerOnALinkHighlightsItAndLeavingEndsItWithinATick) {
   }
 }
 
+// The links' watch timers in real time, on a real message loop: lit while the pointer stays,
+// through several real ticks; resting once it has left.
+TEST_F(AboutBoxTest, LinksStayLitThroughRealTicksAndRestAfterThePointerLeaves) {
+  Load();
+  for (const LinkCase& c : kLinkCases) {
+    SCOPED_TRACE(c.link);
+    gui_test::TimerTickCounter ticks(about.Handle(), frmAbout::kLinkTimerIds[c.link]);
+    MoveTo(CentreOf(c.label));
+    ASSERT_TRUE(HighlightedSoon(c.link, true, 5000));
+    ASSERT_TRUE(ticks.WaitForTicks(3)) << "the watch stopped with the pointer on the link";
+    ExpectHighlighted(c.link, c.label);
+    EXPECT_EQ(about.MouseIcon(c.link), GetCursor());
+    MoveTo(Background());
+    ASSERT_TRUE(HighlightedSoon(c.link, false, 5000));
+    ExpectResting(c.link, c.label);
+  }
+}
+
 TEST_F(AboutBoxTest, RightAndBottomEdgesOfAHitRectangleStillCountAsOnTheLink) {
   Load();
   for (const LinkCase& c : kLinkCases) {
