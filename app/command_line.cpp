@@ -1,12 +1,27 @@
 #include "app/command_line.h"
 
-NativeString SourcePathFromCommandLine(std::wstring_view commandLine) {
-  const auto first = commandLine.find_first_not_of(L" \t");
+namespace {
+
+std::wstring_view Trimmed(std::wstring_view text) {
+  constexpr std::wstring_view kBlanks = L" \t";
+  const auto first = text.find_first_not_of(kBlanks);
   if (first == std::wstring_view::npos) return {};
-  std::wstring_view text =
-      commandLine.substr(first, commandLine.find_last_not_of(L" \t") - first + 1);
+  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+}  // namespace
+
+NativeString PathWithoutQuotes(std::wstring_view text) {
+  const std::wstring_view trimmed = Trimmed(text);
+  if (trimmed.size() >= 2 && trimmed.front() == L'"' && trimmed.back() == L'"') {
+    return NativeString(trimmed.substr(1, trimmed.size() - 2));
+  }
+  return NativeString(text);
+}
+
+NativeString SourcePathFromCommandLine(std::wstring_view commandLine) {
+  const std::wstring_view text = Trimmed(commandLine);
   // A single character cannot be a quoted path; the design needs two.
   if (text.size() < 2) return {};
-  if (text.front() == L'"' && text.back() == L'"') text = text.substr(1, text.size() - 2);
-  return NativeString(text);
+  return PathWithoutQuotes(text);
 }

@@ -10,6 +10,7 @@
 #include "about/frm_about.h"
 #include "app/command_line.h"
 #include "chrome/form_functions.h"
+#include "integration/explorer_integration.h"
 #include "integration/frm_integrate.h"
 #include "integration/frm_options.h"
 #include "integration/save_options_reported.h"
@@ -304,7 +305,15 @@ void frmMain::Load(std::wstring_view commandLine, int showCommand) {
 void frmMain::Form_Load(std::wstring_view commandLine) {
   WindowMover.SetForm(this);
   ShapeFormAsEllipse(*this);
-  LoadOptions();
+  // Before anything runs a message loop: the title's watch timer runs from the window's
+  // creation, the prompt's loop delivers its ticks, and the first tick takes its hover size
+  // from picTitle.
+  const ControlRow& title = kRows[lblTitle];
+  MoveControl(picTitle, {static_cast<double>(title.left), static_cast<double>(title.top),
+                         static_cast<double>(title.width), static_cast<double>(title.height)});
+  // The prompt is offered only while Explorer's menus lack the command, whatever another
+  // instance saved.
+  LoadOptionsFollowingRegistry();
   if (AppOptions.UseDefaultDir) SetText(txtPath1, AppOptions.DefaultDir);
   ShowIntegrationPromptIfNeeded();
 
@@ -314,10 +323,6 @@ void frmMain::Form_Load(std::wstring_view commandLine) {
   CurrentListType = listType;
   SetValue(kListTypeRows[listType], true);
   optListType_Click(listType);
-
-  const ControlRow& title = kRows[lblTitle];
-  MoveControl(picTitle, {static_cast<double>(title.left), static_cast<double>(title.top),
-                         static_cast<double>(title.width), static_cast<double>(title.height)});
 
   ownedTitleCursor_.reset(
       static_cast<HCURSOR>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kHandCursor),
@@ -473,38 +478,44 @@ void frmMain::OnMouseUp(int /*button*/, int /*shift*/, float /*x*/, float /*y*/)
   WindowMover.HandleMouseUp();
 }
 
+// The paths as the run takes them: a path pasted with its quotes loses them.
+std::wstring frmMain::PathText(int row) const { return PathWithoutQuotes(Text(row)); }
+
 void frmMain::cmdPrint_Click() {
-  const std::wstring source = Text(txtPath0);
-  const std::wstring output = Text(txtPath1);
+  const std::wstring source = PathText(txtPath0);
+  const std::wstring output = PathText(txtPath1);
   if (source.empty() || output.empty()) {
     Box(L"Must have a valid Source Path and Output Path", L"Invalid Paths",
         MB_OK | MB_ICONINFORMATION);
+    FocusControl(source.empty() ? txtPath0 : txtPath1);
     return;
   }
   if (!EndsWithTxt(output)) {
     Box(L"Must have a valid output path to a '.txt' file", L"Invalid Output",
         MB_OK | MB_ICONINFORMATION);
-    return;
-  }
-  // Checked before the output file is touched, so that a mistyped source costs nothing.
-  if (!platform::FolderExists(source)) {
-    Box(L"Must have a valid Source Path and Output Path", L"Invalid Paths",
-        MB_OK | MB_ICONINFORMATION);
+    FocusControl(txtPath1);
     return;
   }
 
   state_ = RunState::Running;
+  // Focus goes back there after the run, so that Enter then starts a run again rather than
+  // pressing whatever the focus moved on to while Write File was disabled.
+  focusBeforeRun_ = FocusedRow();
   try {
+    // Before the output file is touched, so that a mistyped source costs nothing.
+    platform::RequireFolder(source);
     SetVisible(lblStatus, true);
     // The walk keeps the thread busy until its first yield point: paint the notice now.
     RedrawWindow(Control(lblStatus), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ERASENOW);
     SetEnabled(cmdCancel, true);
+    // Enter during the run then cancels it rather than pressing Exit.
+    if (focusBeforeRun_ == cmdPrint) Focus(cmdCancel);
     SetEnabled(cmdPrint, false);
     CancelRequested = false;
     ListingSettings settings;
-    settings.source = Text(txtPath0);
-    settings.output = Text(txtPath1);
+    settings.source = PathText(txtPath0);
+    settings.output = PathText(txtPath1);
     settings.listType = CurrentListType;
     settings.layout = LayoutOf(AppOptions);
     settings.cancel = CancelToken(CancelRequested);
@@ -518,9 +529,11 @@ void frmMain::cmdPrint_Click() {
     }
 
     int answer = 0;
-    if (state_ != RunState::Running) {
-      // Exit or the session's end during the run: no closing questions, the window goes.
+    if (state_ == RunState::Unloaded) {
+      // The session's end: the process may end at any moment, and nobody would see a box.
     } else if (CancelRequested) {
+      // Also when Exit stopped the run: the window goes after the box, and a listing cut short
+      // is never left without a word.
       Box(L"Action Canceled. Not all data written to File.", L"Canceled",
           MB_OK | MB_ICONINFORMATION);
     } else {
@@ -528,7 +541,8 @@ void frmMain::cmdPrint_Click() {
                    MB_YESNO | MB_ICONQUESTION);
     }
     if (answer == IDYES) {
-      StartViewer(Text(txtPath1), AppOptions.PrintStyle != 0 ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+      StartViewer(PathText(txtPath1),
+                  AppOptions.PrintStyle != 0 ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     }
   } catch (const platform::SystemError& e) {
     ShowErrorReport(Handle(), e.Description());
@@ -544,6 +558,7 @@ void frmMain::EndRun() {
     SetVisible(lblStatus, false);
     SetEnabled(cmdCancel, false);
     SetEnabled(cmdPrint, true);
+    if (focusBeforeRun_ >= 0) Focus(focusBeforeRun_);
   }
   if (state_ == RunState::UnloadAfterRun) {
     state_ = RunState::Idle;

@@ -54,7 +54,7 @@ class frmMain : public platform::window::Window {
   enum class RunState {
     Idle,            // loaded, no run
     Running,         // a Write File run is in progress
-    UnloadAfterRun,  // Exit or the session's end came during a run: unload when it ends
+    UnloadAfterRun,  // Exit came during a run: unload when it ends
     Unloaded,        // the options are saved; the window is gone or going
   };
 
@@ -65,7 +65,8 @@ class frmMain : public platform::window::Window {
   // shows it.
   void Load(std::wstring_view commandLine, int showCommand = SW_SHOWNORMAL);
   // Exit: saves the options and destroys the window. During a run the run is cancelled
-  // first and the window unloads once the walk has unwound.
+  // first, and the window unloads once the walk has unwound and the "Canceled" box is
+  // answered.
   void Unload();
 
   // The two halves of the yield point of the window's runs: whether input is waiting, and
@@ -121,6 +122,7 @@ class frmMain : public platform::window::Window {
   void ShowAboutBox();
 
   int Box(const std::wstring& text, const wchar_t* title, UINT style);
+  std::wstring PathText(int row) const;
   void EndRun();
 
   CCaptionlessWindowMover WindowMover;
@@ -130,6 +132,7 @@ class frmMain : public platform::window::Window {
   platform::UniqueHCursor ownedTitleCursor_;
   HCURSOR titleCursor_ = nullptr;
   RunState state_ = RunState::Idle;
+  int focusBeforeRun_ = -1;  // the row that had the focus when the run started
   ListingHooks runHooks_{&InputWaiting, &ProcessInput, {}};
   std::optional<Microsoft::WRL::ComPtr<ITaskbarList3>> taskbar_;
 };

@@ -5,12 +5,14 @@
 #include "platform/handles.h"
 #include "platform/window/twips.h"
 
-void ShapeFormAsEllipse(platform::window::Window& form) {
-  using namespace platform::window;
+namespace {
+
+void CutToEllipse(platform::window::Window& form) {
+  using platform::window::RoundHalfEven;
   const HWND hwnd = form.Handle();
   const double width = form.Width();
-  const double twipsPerPixelX = TwipsPerPixelX();
-  const double twipsPerPixelY = TwipsPerPixelY();
+  const double twipsPerPixelX = form.TwipsPerPixelX();
+  const double twipsPerPixelY = form.TwipsPerPixelY();
   const double height = form.Height();
   const int pixelHeight = RoundHalfEven(height / twipsPerPixelY);
   const int pixelWidth = RoundHalfEven(width / twipsPerPixelX);
@@ -18,4 +20,12 @@ void ShapeFormAsEllipse(platform::window::Window& form) {
   // The design does not examine the two calls' results; a region the system did not take
   // is still ours to delete.
   if (region && SetWindowRgn(hwnd, region.get(), TRUE)) region.release();
+}
+
+}  // namespace
+
+void ShapeFormAsEllipse(platform::window::Window& form) {
+  CutToEllipse(form);
+  // The ellipse follows the window's size in pixels, which changes with its monitor's DPI.
+  form.SetShaper(&CutToEllipse);
 }

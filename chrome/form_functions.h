@@ -6,6 +6,7 @@
 #include "platform/window/window.h"
 
 // Sets the window's region to the ellipse bounded by (0, 0, Width / TwipsPerPixelX,
-// Height / TwipsPerPixelY), each rounded half to even, with redraw. The region then belongs
-// to the system. Throws std::range_error when a size does not convert.
+// Height / TwipsPerPixelY), each rounded half to even, with redraw, at the window's DPI, and
+// again whenever the window lays itself out at another DPI. The region then belongs to the
+// system. Throws std::range_error when a size does not convert.
 void ShapeFormAsEllipse(platform::window::Window& form);

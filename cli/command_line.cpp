@@ -7,7 +7,8 @@
 const char kUsageText[] =
     "Usage: quillet-list [--type N] [--style N] [--size] [--date] [--spaces N] [--width N]\n"
     "                    [--exclude GLOB]... [--include GLOB]... [--max-depth N]\n"
-    "                    [--format text|csv|json] [--encoding ansi|utf-8] SOURCE OUTPUT\n"
+    "                    [--format text|csv|json|html] [--encoding ansi|utf-8]\n"
+    "                    [--keep-going] [--totals] SOURCE OUTPUT\n"
     "\n"
     "Writes an indented listing of the folder SOURCE into the text file OUTPUT, which is\n"
     "emptied first. An OUTPUT of - writes the listing to standard output.\n"
@@ -35,9 +36,19 @@ const char kUsageText[] =
     "                  a header (path, name, level, kind, size, modified), UTF-8 with a\n"
     "                  byte-order mark; json: one nested tree of name, kind, size,\n"
     "                  modified and children, UTF-8. Times are local with their UTC offset.\n"
+    "                  html: one page to look through in a browser (a tree to fold and\n"
+    "                  unfold, search, sorting, each folder's totals), needing no other\n"
+    "                  file and no network.\n"
     "  --encoding E    for the text format: ansi, the system's code page on Windows\n"
     "                  (default), or utf-8, written with a byte-order mark. Elsewhere names\n"
     "                  are written as the bytes they are stored as.\n"
+    "\n"
+    "  --keep-going    a folder that cannot be opened or read is listed, not entered, and\n"
+    "                  reported on standard error; the run goes on and ends with exit\n"
+    "                  status 1 (csv: an error column; json: an \"error\" member)\n"
+    "  --totals        each folder's files, folders and bytes below it (csv: three more\n"
+    "                  columns, a folder's row after its contents; json: members after its\n"
+    "                  children); text: a closing line \"N folders, M files, S bytes\"\n"
     "\n"
     "  --help      show this text\n"
     "  --version   show the program's version\n";
@@ -108,6 +119,10 @@ ParsedCommand ParseListingCommand(const std::vector<NativeString>& arguments) {
       command.help = true;
     } else if (name == "--version" && !value) {
       command.version = true;
+    } else if (name == "--keep-going" && !value) {
+      command.keepGoing = true;
+    } else if (name == "--totals" && !value) {
+      command.totals = true;
     } else if (name == "--size" && !value) {
       command.layout.PrintFileSize = true;
     } else if (name == "--date" && !value) {
@@ -138,8 +153,10 @@ ParsedCommand ParseListingCommand(const std::vector<NativeString>& arguments) {
         command.format = ListingFormat::kCsv;
       } else if (format == "json") {
         command.format = ListingFormat::kJson;
+      } else if (format == "html") {
+        command.format = ListingFormat::kHtml;
       } else {
-        parsed.problem = "--format needs text, csv or json";
+        parsed.problem = "--format needs text, csv, json or html";
         return parsed;
       }
     } else if (name == "--encoding") {
@@ -149,7 +166,7 @@ ParsedCommand ParseListingCommand(const std::vector<NativeString>& arguments) {
         parsed.problem = "--encoding needs ansi or utf-8";
         return parsed;
       }
-      command.utf8 = encoding == "utf-8";
+      command.encoding = encoding == "utf-8" ? TextEncoding::kUtf8 : TextEncoding::kAnsi;
       encodingGiven = true;
     } else {
       parsed.problem = "unknown option " + name;
@@ -162,7 +179,7 @@ ParsedCommand ParseListingCommand(const std::vector<NativeString>& arguments) {
     return parsed;
   }
   if (encodingGiven && command.format != ListingFormat::kText) {
-    parsed.problem = "--encoding is for the text format only (csv and json are UTF-8)";
+    parsed.problem = "--encoding is for the text format only (csv, json and html are UTF-8)";
     return parsed;
   }
   if (paths.size() != 2) {

@@ -17,7 +17,9 @@ struct ListingCommand {
   std::vector<NativeString> include;
   std::int32_t maxDepth = 0;  // 0: no limit
   ListingFormat format = ListingFormat::kText;
-  bool utf8 = false;  // --encoding utf-8
+  TextEncoding encoding = TextEncoding::kAnsiOrUtf8;  // as the window writes, unless --encoding
+  bool keepGoing = false;
+  bool totals = false;
   NativeString source;
   NativeString output;
   bool help = false;

@@ -2,6 +2,7 @@
 // writes byte for byte what the window writes for the same folder and options, and neither
 // reads nor writes the settings store.
 #include <clocale>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +13,7 @@
 
 #include "cli/command_line.h"
 #include "cli/console_output.h"
+#include "cli/signals.h"
 #include "listing/app_options.h"
 #include "listing/folder_listing.h"
 #include "platform/system_error.h"
@@ -26,6 +28,34 @@ int Fail(NativeStringView message) {
   ClearProgress();
   WriteError(NativeString(NTEXT("quillet-list: ")) + EscapeControls(message) + NTEXT("\n"));
   return kFailure;
+}
+
+// Names the ANSI code page could not hold, written with '?' (--encoding ansi, or an output that
+// cannot be rewritten in UTF-8).
+void ReportChangedNames(std::uint64_t names) {
+  if (names == 0) return;
+  WriteErrorUtf8("quillet-list: " + std::to_string(names) +
+                 (names == 1 ? " name holds" : " names hold") +
+                 " characters the ANSI code page lacks; each is written as '?'\n");
+}
+
+// Runs the listing and reports how it ended; the output is closed on return.
+int RunListing(ListingSettings settings) {
+  const NativeString source = settings.source;
+  try {
+    InstallStopHandlers();
+    ListingRun run(std::move(settings));
+    // The run touches the output only once the source is known to be a folder.
+    if (!run.WriteFolderListing() && !StopRequested())
+      return Fail(NTEXT("source folder not found: ") + source);
+    ClearProgress();
+    ReportChangedNames(run.ChangedNames());
+  } catch (const platform::SystemError& error) {
+    return Fail(error.Description());
+  } catch (const std::exception& error) {
+    return Fail(platform::FromUtf8(error.what()));
+  }
+  return kSuccess;
 }
 
 int Run(const std::vector<NativeString>& arguments) {
@@ -55,20 +85,24 @@ int Run(const std::vector<NativeString>& arguments) {
   settings.filter.include = command.include;
   settings.filter.maxDepth = command.maxDepth;
   settings.format = command.format;
-  settings.textUtf8 = command.utf8;
+  settings.textEncoding = command.encoding;
+  settings.cancel = CancelToken(StopRequested());
+  settings.keepGoing = command.keepGoing;
+  settings.totals = command.totals;
   if (StandardErrorIsTerminal()) settings.hooks.progress = ShowProgress;
+  std::uint64_t skipped = 0;
+  settings.skipped = [&skipped](const platform::SystemError& error) {
+    ++skipped;
+    ClearProgress();
+    WriteError(NativeString(NTEXT("quillet-list: ")) + EscapeControls(error.Description()) +
+               NTEXT("\n"));
+  };
 
-  try {
-    ListingRun run(std::move(settings));
-    // The run touches the output only once the source is known to be a folder.
-    if (!run.WriteFolderListing()) return Fail(NTEXT("source folder not found: ") + command.source);
-  } catch (const platform::SystemError& error) {
-    return Fail(error.Description());
-  } catch (const std::exception& error) {
-    return Fail(platform::FromUtf8(error.what()));
-  }
-  ClearProgress();
-  return kSuccess;
+  const int status = RunListing(std::move(settings));
+  RunOutputClosed();
+  if (StopRequested()) return EndAfterStop();
+  // With --keep-going the listing is whole but for the folders skipped, each reported.
+  return status == kSuccess && skipped > 0 ? kFailure : status;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "integration/registry_functions.h"
+#include "listing/app_options.h"
 #include "platform/executable_path.h"
 #include "platform/registry_key.h"
 
@@ -19,23 +20,34 @@ std::wstring ExplorerCommandLine(std::wstring_view placeholder) {
   return L"\"" + folder + L"\\" + name + L".exe\" \"" + std::wstring(placeholder) + L"\"";
 }
 
+bool ExplorerIntegrationInstalled() {
+  for (const ExplorerMenu& menu : kExplorerMenus) {
+    if (platform::ReadRegistryString(HKEY_CURRENT_USER, menu.key, L"") != kPrintDirectoryMenuText ||
+        platform::ReadRegistryString(HKEY_CURRENT_USER, CommandKey(menu), L"") !=
+            ExplorerCommandLine(menu.placeholder)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void LoadOptionsFollowingRegistry() {
+  LoadOptions();
+  AppOptions.Registered = ExplorerIntegrationInstalled();
+}
+
 bool AddExplorerIntegration() {
-  bool complete = true;
   for (const ExplorerMenu& menu : kExplorerMenus) {
     RegistryCreateNewKey(HKEY_CURRENT_USER, menu.key);
     RegistrySetKeyValue(HKEY_CURRENT_USER, menu.key, L"", std::wstring(kPrintDirectoryMenuText),
                         REG_SZ);
-    const std::wstring commandLine = ExplorerCommandLine(menu.placeholder);
-    RegistrySetKeyValue(HKEY_CURRENT_USER, CommandKey(menu), L"", commandLine, REG_SZ);
-
-    // The helpers report no status: what is in the registry now is the answer.
-    complete =
-        platform::ReadRegistryString(HKEY_CURRENT_USER, menu.key, L"") == kPrintDirectoryMenuText &&
-        platform::ReadRegistryString(HKEY_CURRENT_USER, CommandKey(menu), L"") == commandLine;
-    if (!complete) break;
+    RegistrySetKeyValue(HKEY_CURRENT_USER, CommandKey(menu), L"",
+                        ExplorerCommandLine(menu.placeholder), REG_SZ);
   }
-  // A half entry would show Explorer a command that does not start this program, and some
-  // menus without the others would not be what the user agreed to: take back every part.
+  // The helpers report no status: what is in the registry now is the answer. A half entry
+  // would show Explorer a command that does not start this program, and some menus without
+  // the others would not be what the user agreed to: take back every part.
+  const bool complete = ExplorerIntegrationInstalled();
   if (!complete) RemoveExplorerIntegration();
   return complete;
 }

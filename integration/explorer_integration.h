@@ -34,6 +34,14 @@ std::wstring ExplorerCommandLine(std::wstring_view placeholder);
 // nor a half entry that does not start this program.
 bool AddExplorerIntegration();
 
+// True when every menu carries the command and it starts this program: what Explorer offers,
+// whatever the options record says.
+bool ExplorerIntegrationInstalled();
+
+// LoadOptions, with Registered then taken from the registry: another instance may have changed
+// the command, and saved its own Registered, since this one last looked.
+void LoadOptionsFollowingRegistry();
+
 // Deletes each menu's command key and then its entry's key; nothing else under the menus is
 // touched. Nothing is reported when they are missing.
 void RemoveExplorerIntegration();

@@ -203,8 +203,9 @@ void frmOptions::Load(HWND owner) {
 void frmOptions::Form_Load() {
   ShapeFormAsEllipse(*this);
   WindowMover.SetForm(this);
-  // Whatever was changed in memory since the last save gives way to the stored values.
-  LoadOptions();
+  // Whatever was changed in memory since the last save gives way to the stored values; the
+  // Explorer box shows what Explorer's menus hold.
+  LoadOptionsFollowingRegistry();
   SetText(txtDefaultDestDir, AppOptions.DefaultDir);
   SetCheckBox(0, AppOptions.UseDefaultDir);
   SetEnabled(txtDefaultDestDir, AppOptions.UseDefaultDir);
@@ -288,19 +289,21 @@ void frmOptions::cmdBrowse_Click() {
   SetText(txtDefaultDestDir, folder + kDefaultListingFileName);
 }
 
-void frmOptions::Refuse(const wchar_t* text, const wchar_t* title) {
+void frmOptions::Refuse(Row field, const wchar_t* text, const wchar_t* title) {
   MessageBoxW(Handle(), text, title, MB_OK | MB_ICONEXCLAMATION);
+  // Back to the number that was refused, ready to be typed over.
+  FocusControl(field);
 }
 
 void frmOptions::cmdOk_Click() {
   const std::wstring spacesText = Text(txtNoSpace);
   const std::wstring widthText = Text(txtMaxWidth);
-  if (!IsNumericText(spacesText)) return Refuse(kSpacesNotNumeric, kNumberBoxTitle);
-  if (!IsNumericText(widthText)) return Refuse(kWidthNotNumeric, kNumberBoxTitle);
+  if (!IsNumericText(spacesText)) return Refuse(txtNoSpace, kSpacesNotNumeric, kNumberBoxTitle);
+  if (!IsNumericText(widthText)) return Refuse(txtMaxWidth, kWidthNotNumeric, kNumberBoxTitle);
   const std::optional<std::int16_t> spaces = NumericTextToInt16(spacesText);
-  if (!spaces) return Refuse(kSpacesOutOfRange, kRangeBoxTitle);
+  if (!spaces) return Refuse(txtNoSpace, kSpacesOutOfRange, kRangeBoxTitle);
   const std::optional<std::int16_t> width = NumericTextToInt16(widthText);
-  if (!width) return Refuse(kWidthOutOfRange, kRangeBoxTitle);
+  if (!width) return Refuse(txtMaxWidth, kWidthOutOfRange, kRangeBoxTitle);
 
   AppOptions.DefaultDir = Text(txtDefaultDestDir);
   AppOptions.NoSpacesSeperate = *spaces;

@@ -51,7 +51,6 @@ class frmOptions : public platform::window::Window {
   // Closes the dialog; Form_Unload runs as the window goes.
   void Unload();
 
-  bool IntegrationChanged() const noexcept { return integrationChanged_; }
   const CCaptionlessWindowMover& Mover() const noexcept { return WindowMover; }
 
  protected:
@@ -75,7 +74,8 @@ class frmOptions : public platform::window::Window {
   // Sets a check box by program; as a click would, a change of its value runs
   // chkOption_Click.
   void SetCheckBox(int index, bool checked);
-  void Refuse(const wchar_t* text, const wchar_t* title);
+  // Shows why O.k. refused and gives `field` the focus with its text selected.
+  void Refuse(Row field, const wchar_t* text, const wchar_t* title);
 
   HWND outputPathBox_;
   CCaptionlessWindowMover WindowMover;

@@ -131,3 +131,13 @@ void WriteEntryLines(const ListingEntry& entry, const EntryLayout& layout, Nativ
   AppendNameLine(entry, IndentWidth(layout, entry.level), lines);
   lines += kLineEnd;
 }
+
+void WriteTotalsLine(const FolderTotals& totals, NativeString& lines) {
+  lines += platform::DecimalText(static_cast<std::int64_t>(totals.folders));
+  lines += NTEXT(" folders, ");
+  lines += platform::DecimalText(static_cast<std::int64_t>(totals.files));
+  lines += NTEXT(" files, ");
+  lines += platform::DecimalText(totals.bytes);
+  lines += NTEXT(" bytes");
+  lines += kLineEnd;
+}

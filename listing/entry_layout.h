@@ -23,6 +23,24 @@ struct ListingEntry {
   int level = 1;
   EntryKind kind = EntryKind::kFile;
   platform::FileFacts facts;
+  // A folder that could not be opened or read, listed and not entered (--keep-going): the
+  // system's reason. Empty otherwise.
+  NativeStringView unreadable;
+};
+
+// What a folder's subtree holds, counting what is listed: files, folders, and the files'
+// sizes summed.
+struct FolderTotals {
+  std::uint64_t files = 0;
+  std::uint64_t folders = 0;
+  std::int64_t bytes = 0;
+
+  FolderTotals& operator+=(const FolderTotals& other) {
+    files += other.files;
+    folders += other.folders;
+    bytes += other.bytes;
+    return *this;
+  }
 };
 
 // What a run lays its entries out with: the options it read when it started, and the
@@ -61,3 +79,6 @@ void WriteFileEntry(const ListingEntry& entry, const EntryLayout& layout, Native
 
 // Appends the line(s) of any entry: a folder's name line, or a file entry.
 void WriteEntryLines(const ListingEntry& entry, const EntryLayout& layout, NativeString& lines);
+
+// Appends the text format's closing line, "N folders, M files, S bytes" and CR LF.
+void WriteTotalsLine(const FolderTotals& totals, NativeString& lines);

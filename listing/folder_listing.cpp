@@ -17,8 +17,10 @@ platform::ReadRequest RequestFor(const ListingSettings& settings) {
   platform::ReadRequest request;
   request.folders = listType != kListFilesOnly;
   request.files = listType == kListFilesOnly || listType == kListFilesAndFolders;
+  // Totals sum the files' sizes.
   request.fileFacts =
-      request.files && (records || settings.layout.PrintFileSize || settings.layout.PrintDateTime);
+      request.files && (records || settings.totals || settings.layout.PrintFileSize ||
+                        settings.layout.PrintDateTime);
   request.folderFacts = request.folders && records;
   return request;
 }
@@ -95,6 +97,9 @@ class ListingRun::Walk {
     }
   }
 
+  // What the folder listed holds, counting what was listed; complete once Run returned true.
+  const FolderTotals& RootTotals() const { return levels_[0].totals; }
+
  private:
   // Whether the walk enters the subfolder `item`. The reader asks too, on its worker threads,
   // to read ahead only what the walk will enter.
@@ -113,6 +118,7 @@ class ListingRun::Walk {
     platform::FolderContents contents;
     std::size_t next = 0;
     std::size_t pathLength = 0;
+    FolderTotals totals;  // of what is listed of this folder so far
   };
 
   bool WalkTree() {
@@ -122,6 +128,10 @@ class ListingRun::Walk {
         const platform::FolderItem item = level.contents.folders[level.next++];
         if (YieldCancelled()) return false;
         const bool enters = Enters(item);
+        if (enters && settings_.keepGoing) {
+          EnterOrSkip(item);
+          continue;
+        }
         Write(level, item, EntryKind::kFolder, enters);
         if (enters) {
           platform::AppendPathComponent(path_, level.contents.Name(item));
@@ -141,11 +151,13 @@ class ListingRun::Walk {
           Write(level, file, EntryKind::kFile, false);
         }
       }
-      if (records_ && depth_ > 0) records_->EndFolder();
+      if (records_ && depth_ > 0) records_->EndFolder(level.totals);
       // Lines go out in large writes; a slow walk still shows them within moments.
       sink_.FlushIfDue();
       if (depth_ == 0) return true;
+      const FolderTotals finished = level.totals;
       --depth_;
+      levels_[depth_].totals += finished;
       path_.resize(levels_[depth_].pathLength);
       if (settings_.cancel.Requested()) {
         folders_.Stop();
@@ -162,11 +174,38 @@ class ListingRun::Walk {
                                   platform::ReadablePath(path));
   }
 
+  // With keepGoing the subfolder `item` of the folder at depth_ is read before its entry is
+  // written, so that a folder that cannot be opened or read is written as such, not entered,
+  // and the walk goes on with the next one.
+  void EnterOrSkip(const platform::FolderItem& item) {
+    if (levels_.size() <= depth_ + 1) levels_.resize(depth_ + 2);
+    try {
+      folders_.OpenNext();
+      folders_.ReadNext(levels_[depth_ + 1].contents);
+    } catch (const platform::SystemError& error) {
+      const NativeString reason = error.Code().category() == platform::ProgramErrorCategory()
+                                      ? error.Description()
+                                      : platform::ErrorDescription(error.Number());
+      Write(levels_[depth_], item, EntryKind::kFolder, false, reason);
+      if (settings_.skipped) settings_.skipped(error);
+      return;
+    }
+    Level& parent = levels_[depth_];
+    Write(parent, item, EntryKind::kFolder, true);
+    platform::AppendPathComponent(path_, parent.contents.Name(item));
+    ++depth_;
+    CheckIndent(path_);
+    NewLevel();
+    Entered();
+  }
+
+  // The level at depth_, made ready for a folder just entered (its contents aside).
   Level& NewLevel() {
     if (levels_.size() <= depth_) levels_.resize(depth_ + 1);
     Level& level = levels_[depth_];
     level.next = 0;
     level.pathLength = path_.size();
+    level.totals = {};
     return level;
   }
 
@@ -174,13 +213,22 @@ class ListingRun::Walk {
     if (hooks_.progress) hooks_.progress(sink_.Lines(), path_);
   }
 
-  // `entered`: the walk goes into this folder next.
-  void Write(const Level& level, const platform::FolderItem& item, EntryKind kind, bool entered) {
+  // `entered`: the walk goes into this folder next. `unreadable`: why a folder not entered
+  // could not be read.
+  void Write(Level& level, const platform::FolderItem& item, EntryKind kind, bool entered,
+             NativeStringView unreadable = {}) {
     ListingEntry entry;
     entry.name = level.contents.Name(item);
     entry.level = static_cast<int>(depth_) + 1;
     entry.kind = kind;
     entry.facts = item.facts;
+    entry.unreadable = unreadable;
+    if (kind == EntryKind::kFile) {
+      ++level.totals.files;
+      level.totals.bytes += item.facts.size;
+    } else {
+      ++level.totals.folders;
+    }
     const std::uint64_t before = sink_.Lines();
     if (records_) {
       records_->Entry(entry, path_, entered);
@@ -241,17 +289,25 @@ bool ListingRun::WriteFolderListing() {
   if (listed) root.emplace(platform::FullFolderPath(s.source));
   sink_.emplace(
       s.toStandardOutput ? platform::OutputFile::StandardOutput() : platform::OutputFile(s.output),
-      s.textUtf8);
+      s.textEncoding);
   try {
-    records_ = MakeRecordWriter(s.format, *sink_);
-    if (s.format == ListingFormat::kText && s.textUtf8) sink_->AddBytes(kUtf8ByteOrderMark, 0);
+    records_ = MakeRecordWriter(s.format, *sink_, RecordExtras{s.totals, s.keepGoing});
+    if (s.format == ListingFormat::kText && s.textEncoding == TextEncoding::kUtf8)
+      sink_->AddBytes(kUtf8ByteOrderMark, 0);
     if (records_) records_->Begin(platform::FullFolderPath(s.source));
     bool finished = true;
+    FolderTotals totals;
     if (listed) {
       Walk walk(s, firstLevelIndent, *sink_, records_.get(), std::move(*root));
       finished = walk.Run();
+      totals = walk.RootTotals();
     }
-    if (records_) records_->End();
+    if (records_) records_->End(finished ? &totals : nullptr);
+    if (!records_ && s.totals && finished) {
+      NativeString line;
+      WriteTotalsLine(totals, line);
+      sink_->Add(line);
+    }
     sink_->Flush();
     return finished;
   } catch (...) {
@@ -259,7 +315,7 @@ bool ListingRun::WriteFolderListing() {
     // after them, so that the output can still be read; then the failure is reported. Should
     // that write fail too, the first failure is the one reported.
     try {
-      if (records_) records_->End();
+      if (records_) records_->End(nullptr);
       sink_->Flush();
     } catch (const platform::SystemError&) {
     }

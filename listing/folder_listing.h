@@ -13,6 +13,7 @@
 #include "entry_layout.h"
 #include "listing_sink.h"
 #include "platform/native_text.h"
+#include "platform/system_error.h"
 #include "read_ahead.h"
 #include "record_writer.h"
 
@@ -49,7 +50,14 @@ struct ListingSettings {
   ListingHooks hooks;
   EntryFilter filter;  // which entries are listed and entered; lets all through by default
   ListingFormat format = ListingFormat::kText;
-  bool textUtf8 = false;  // the text format in UTF-8 with a byte-order mark
+  TextEncoding textEncoding = TextEncoding::kAnsiOrUtf8;  // kUtf8 adds a byte-order mark
+  // A folder that cannot be opened or read is listed, not entered, and told to `skipped`
+  // (its error names it); the walk goes on. Without it such a folder ends the run with its
+  // error.
+  bool keepGoing = false;
+  std::function<void(const platform::SystemError& error)> skipped;
+  // Each folder's totals in the structured formats; a closing totals line in the text format.
+  bool totals = false;
   ReadAheadSettings readAhead = ReadAheadFromEnvironment();
 };
 
@@ -77,6 +85,8 @@ class ListingRun {
   bool WriteFolderListing();
 
   const NativeString& ListingRoot() const { return settings_.source; }
+  // Entries written with '?' for characters the ANSI code page lacks (Windows, text format).
+  std::uint64_t ChangedNames() const { return sink_ ? sink_->ChangedNames() : 0; }
 
  private:
   class Walk;

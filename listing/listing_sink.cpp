@@ -4,7 +4,7 @@
 
 void ListingSink::Add(NativeStringView lines) {
 #ifdef _WIN32
-  pending_ += utf8_ ? platform::ToUtf8(lines) : platform::ToListingBytes(lines);
+  AddEncoded(lines);
 #else
   pending_.append(lines);
 #endif
@@ -14,6 +14,32 @@ void ListingSink::Add(NativeStringView lines) {
     ++lines_;
   Added();
 }
+
+#ifdef _WIN32
+void ListingSink::AddEncoded(NativeStringView lines) {
+  if (encoding_ == TextEncoding::kUtf8) {
+    pending_ += platform::ToUtf8(lines);
+    return;
+  }
+  bool fits = true;
+  std::string bytes = platform::ToListingBytes(lines, fits);
+  if (!fits && encoding_ == TextEncoding::kAnsiOrUtf8 && output_.Rewritable()) {
+    SwitchToUtf8();
+    pending_ += platform::ToUtf8(lines);
+    return;
+  }
+  changedNames_ += fits ? 0 : 1;
+  pending_ += bytes;
+}
+
+void ListingSink::SwitchToUtf8() {
+  // What was written holds only characters the code page has, so the rewrite changes no
+  // character, only their form.
+  Flush();
+  written_ = output_.RewriteAsUtf8(written_);
+  encoding_ = TextEncoding::kUtf8;
+}
+#endif
 
 void ListingSink::AddBytes(std::string_view bytes, std::uint64_t lines, std::uint64_t stateAfter) {
   pending_.append(bytes);

@@ -8,6 +8,20 @@
 #include "platform/native_text.h"
 #include "platform/output_file.h"
 
+// How the text format's lines are written on Windows; POSIX writes names as they are stored,
+// whatever this says.
+enum class TextEncoding : std::uint8_t {
+  // The ANSI code page while every name fits it. At the first name it cannot hold the output
+  // becomes UTF-8 with a byte-order mark from its first byte: what was written is rewritten in
+  // place, and the rest follows in UTF-8. An output that cannot be rewritten (a stream, the
+  // standard output) keeps the code page, as kAnsi does.
+  kAnsiOrUtf8,
+  // The ANSI code page; each character it lacks is written as '?' (see ChangedNames).
+  kAnsi,
+  // UTF-8 (the run writes the byte-order mark).
+  kUtf8,
+};
+
 class ListingSink {
  public:
   using Clock = std::chrono::steady_clock;
@@ -19,13 +33,12 @@ class ListingSink {
   static constexpr std::chrono::milliseconds kFlushInterval{100};
   static constexpr unsigned kAddsPerClockCheck = 256;
 
-  // `utf8`: the text lines are written as UTF-8 instead of the listing file's 8-bit form
-  // (the same bytes on POSIX, where names are written as they are).
-  explicit ListingSink(platform::OutputFile output, bool utf8 = false)
-      : output_(std::move(output)), utf8_(utf8), lastWrite_(Clock::now()) {}
+  explicit ListingSink(platform::OutputFile output,
+                       TextEncoding encoding = TextEncoding::kAnsiOrUtf8)
+      : output_(std::move(output)), encoding_(encoding), lastWrite_(Clock::now()) {}
 
-  // Queues whole lines (each ending in CR LF), in the listing file's 8-bit form or as UTF-8,
-  // and writes the queue once kFlushBytes are pending. Throws platform::SystemError.
+  // Queues whole lines (each ending in CR LF) in the text encoding, and writes the queue once
+  // kFlushBytes are pending. Throws platform::SystemError.
   void Add(NativeStringView lines);
 
   // Queues bytes already in their output form that end `lines` whole lines (0 for a
@@ -52,16 +65,26 @@ class ListingSink {
 
   // Lines queued so far, written or pending.
   std::uint64_t Lines() const { return lines_; }
+  // Entries (calls of Add: the walk adds one entry's lines at a time) written with '?' for
+  // characters the ANSI code page lacks.
+  std::uint64_t ChangedNames() const { return changedNames_; }
   // Bytes of whole lines known to be in the output: where it should end if a later write
   // fails part-way.
   std::uint64_t WholeLinesEnd() const { return written_; }
   const platform::OutputFile& Output() const { return output_; }
 
  private:
+#ifdef _WIN32
+  void AddEncoded(NativeStringView lines);
+  // Writes what is pending and rewrites the output in UTF-8, which the later lines follow.
+  void SwitchToUtf8();
+#endif
+
   platform::OutputFile output_;
-  bool utf8_ = false;
+  TextEncoding encoding_;
   std::string pending_;
   std::uint64_t lines_ = 0;
+  std::uint64_t changedNames_ = 0;
   std::uint64_t written_ = 0;
   std::uint64_t state_ = 0;
   std::uint64_t writtenState_ = 0;

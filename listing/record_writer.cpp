@@ -1,14 +1,18 @@
 #include "record_writer.h"
 
 #include "csv_writer.h"
+#include "html_writer.h"
 #include "json_writer.h"
 
-std::unique_ptr<RecordWriter> MakeRecordWriter(ListingFormat format, ListingSink& sink) {
+std::unique_ptr<RecordWriter> MakeRecordWriter(ListingFormat format, ListingSink& sink,
+                                               RecordExtras extras) {
   switch (format) {
     case ListingFormat::kCsv:
-      return std::make_unique<CsvWriter>(sink);
+      return std::make_unique<CsvWriter>(sink, extras);
     case ListingFormat::kJson:
-      return std::make_unique<JsonWriter>(sink);
+      return std::make_unique<JsonWriter>(sink, extras.totals);
+    case ListingFormat::kHtml:
+      return std::make_unique<HtmlWriter>(sink);
     case ListingFormat::kText:
       break;
   }
@@ -36,4 +40,13 @@ void AppendUtf8(NativeStringView text, std::string& out) {
     }
   }
 #endif
+}
+
+void AppendJsonTotals(const FolderTotals& totals, std::string& out) {
+  out += "\"files\":";
+  out += std::to_string(totals.files);
+  out += ",\"folders\":";
+  out += std::to_string(totals.folders);
+  out += ",\"bytes\":";
+  out += std::to_string(totals.bytes);
 }

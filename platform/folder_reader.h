@@ -80,6 +80,10 @@ struct ReadRequest {
 // True when `path` names an existing folder.
 bool FolderExists(const NativeString& path);
 
+// Throws SystemError, with the system's own reason followed by the path, unless `path` names
+// an existing folder (a file there gives the system's text for an invalid folder name).
+void RequireFolder(const NativeString& path);
+
 // The absolute, normalised form of a path as the file system reports entry paths below it:
 // relative paths resolved against the current folder, "." and ".." and doubled separators
 // removed. A trailing separator is kept only for a root ("C:\", "/").

@@ -60,11 +60,20 @@ void SortByName(const FolderContents& contents, std::vector<FolderItem>& items) 
   });
 }
 
+// 0 when `path` names an existing folder, else the errno that says why not.
+int FolderStatus(const NativeString& path) {
+  if (path.empty()) return ENOENT;
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return errno;
+  return S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
+}
+
 }  // namespace
 
-bool FolderExists(const NativeString& path) {
-  struct stat info;
-  return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+bool FolderExists(const NativeString& path) { return FolderStatus(path) == 0; }
+
+void RequireFolder(const NativeString& path) {
+  if (const int status = FolderStatus(path)) ThrowSystemError(status, path);
 }
 
 bool IsAbsolutePath(const NativeString& path) { return !path.empty() && path.front() == '/'; }

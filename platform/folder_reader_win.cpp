@@ -91,18 +91,27 @@ void AddRecord(const FILE_ID_BOTH_DIR_INFO& record, const ReadRequest& request,
   }
 }
 
-}  // namespace
-
-bool FolderExists(const NativeString& path) {
-  if (path.empty()) return false;
+// ERROR_SUCCESS when `path` names an existing folder, else the system's reason why not.
+DWORD FolderStatus(const NativeString& path) {
+  if (path.empty()) return ERROR_PATH_NOT_FOUND;
   NativeString full;
   try {
     full = FullPathName(path);
-  } catch (const SystemError&) {
-    return false;
+  } catch (const SystemError& e) {
+    return static_cast<DWORD>(e.Number());
   }
   const DWORD attributes = GetFileAttributesW(ExtendedPath(full).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? ERROR_SUCCESS : ERROR_DIRECTORY;
+}
+
+}  // namespace
+
+bool FolderExists(const NativeString& path) { return FolderStatus(path) == ERROR_SUCCESS; }
+
+void RequireFolder(const NativeString& path) {
+  const DWORD status = FolderStatus(path);
+  if (status != ERROR_SUCCESS) ThrowSystemError(static_cast<long>(status), path);
 }
 
 bool IsAbsolutePath(const NativeString& path) {

@@ -16,6 +16,10 @@ namespace platform {
 struct GdiObjectDeleter {
   void operator()(HGDIOBJ object) const noexcept { DeleteObject(object); }
 };
+// A memory device context from CreateCompatibleDC.
+struct MemoryDcDeleter {
+  void operator()(HDC dc) const noexcept { DeleteDC(dc); }
+};
 struct CursorDeleter {
   void operator()(HCURSOR cursor) const noexcept { DestroyCursor(cursor); }
 };
@@ -46,6 +50,7 @@ using UniqueHFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDelet
 using UniqueHBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDeleter>;
 using UniqueHRgn = std::unique_ptr<std::remove_pointer_t<HRGN>, GdiObjectDeleter>;
 using UniqueHBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
+using UniqueHdc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
 using UniqueHCursor = std::unique_ptr<std::remove_pointer_t<HCURSOR>, CursorDeleter>;
 using UniqueHandle = std::unique_ptr<void, KernelHandleDeleter>;
 using UniqueFindHandle = std::unique_ptr<void, FindHandleDeleter>;

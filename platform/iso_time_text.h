@@ -11,6 +11,9 @@ namespace platform {
 // time is written in UTC; one it cannot convert at all as the start of its epoch.
 void AppendIsoTime(std::int64_t modified, std::string& out);
 
+// `modified` (FileFacts units) as whole seconds since 1970 UTC, rounded down.
+std::int64_t UnixSeconds(std::int64_t modified);
+
 struct TimeFields {
   int year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;
   int offsetMinutes = 0;  // local time minus UTC

@@ -4,6 +4,8 @@
 
 namespace platform {
 
+std::int64_t UnixSeconds(std::int64_t modified) { return modified; }
+
 bool LocalTimeFields(std::int64_t modified, TimeFields& fields) {
   const std::time_t seconds = static_cast<std::time_t>(modified);
   std::tm t{};

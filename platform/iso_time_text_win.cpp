@@ -13,6 +13,15 @@ std::int64_t Ticks(const FILETIME& time) {
 
 }  // namespace
 
+std::int64_t UnixSeconds(std::int64_t modified) {
+  // FILETIME ticks are 100 ns since 1601; 1970 is 11,644,473,600 s later.
+  constexpr std::int64_t kTicksPerSecond = 10000000;
+  constexpr std::int64_t kSeconds1601To1970 = 11644473600;
+  std::int64_t seconds = modified / kTicksPerSecond;
+  if (modified % kTicksPerSecond < 0) --seconds;
+  return seconds - kSeconds1601To1970;
+}
+
 bool LocalTimeFields(std::int64_t modified, TimeFields& fields) {
   FILETIME utcTime;
   utcTime.dwLowDateTime = static_cast<DWORD>(modified);

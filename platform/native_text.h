@@ -40,9 +40,15 @@ inline void AppendPathComponent(NativeString& path, NativeStringView name) {
 NativeString FromUtf8(std::string_view text);
 std::string ToUtf8(NativeStringView text);
 
-// The bytes a line takes in the listing file: the system's ANSI code page on Windows, where
-// characters the code page lacks become its replacement character; unchanged on POSIX.
-std::string ToListingBytes(NativeStringView text);
+// The bytes a line takes in the listing file in the system's ANSI code page on Windows, never
+// by best fit: each character the code page lacks becomes '?' and `fits` false. Unchanged on
+// POSIX, where `fits` is always true.
+std::string ToListingBytes(NativeStringView text, bool& fits);
+
+#ifdef _WIN32
+// ANSI code page bytes, as ToListingBytes gives them, in UTF-8.
+std::string ListingBytesToUtf8(std::string_view bytes);
+#endif
 
 // A whole number in plain decimal, as native text.
 inline NativeString DecimalText(std::int64_t value) {

@@ -6,7 +6,10 @@ NativeString FromUtf8(std::string_view text) { return NativeString(text); }
 
 std::string ToUtf8(NativeStringView text) { return std::string(text); }
 
-std::string ToListingBytes(NativeStringView text) { return std::string(text); }
+std::string ToListingBytes(NativeStringView text, bool& fits) {
+  fits = true;
+  return std::string(text);
+}
 
 std::size_t DecodeUtf8(std::string_view text, std::size_t at, std::uint32_t& code) {
   const auto lead = static_cast<unsigned char>(text[at]);

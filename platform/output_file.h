@@ -1,5 +1,7 @@
-// The listing file: one handle for a whole run, emptied when opened. Readers may read it
-// while it grows; no other writer may write it (a second run on it fails to open it).
+// The listing's output: one handle for a whole run. A file is emptied when opened; readers may
+// read it while it grows, no other writer may write it (a second run on it fails to open it).
+// A stream (a FIFO, a character device, a pipe, a socket) is written as it comes, as the
+// standard output is.
 #pragma once
 
 #include <cstdint>
@@ -12,18 +14,32 @@ namespace platform {
 
 class OutputFile {
  public:
-  // Opens the file for writing (creating it when missing), takes it for this writer alone and
-  // empties it; a file another run is writing is left as it is. Throws SystemError.
+  // Opens the output, creating a file when it is missing. A file is taken for this writer alone
+  // and emptied; a file another run is writing is left as it is. A stream is neither locked nor
+  // emptied; opening a FIFO waits for a reader, as a shell's redirection does. Throws
+  // SystemError.
   explicit OutputFile(const NativeString& path);
-  // The process's standard output, written as it is (not emptied, not closed at the end).
+  // The process's standard output, not emptied and not closed at the end. Where it is a file,
+  // this run's bytes start at its current end or position (a shell's ">>" keeps what is there).
   static OutputFile StandardOutput();
 
   // Writes all the bytes, in as many calls as the system needs. Throws SystemError.
   void Write(std::string_view bytes);
 
-  // Cuts the file back to its first `size` bytes, where the next write then goes; nothing for
-  // the standard output. Throws SystemError.
+  // Cuts a file back to the first `size` bytes this run wrote, where the next write then goes;
+  // nothing for a stream, which cannot take bytes back. Throws SystemError.
   void CutTo(std::uint64_t size);
+
+  bool IsStream() const { return stream_; }
+
+#ifdef _WIN32
+  // Whether RewriteAsUtf8 can be used: a file this run opened itself, with read access.
+  bool Rewritable() const { return readable_; }
+  // Rewrites the file's `size` bytes, whole lines in the ANSI code page, as UTF-8 after a
+  // byte-order mark, in place; the next write goes after them. Returns the new size. Throws
+  // SystemError; the file is as it was when it cannot take the new size.
+  std::uint64_t RewriteAsUtf8(std::uint64_t size);
+#endif
 
   // What messages call the output: its path, or "standard output".
   const NativeString& Name() const { return name_; }
@@ -43,6 +59,11 @@ class OutputFile {
   // The system's handle (a HANDLE, or a descriptor stored as a pointer-sized value), closed
   // when the file goes unless it is the standard output.
   std::unique_ptr<void, Closer> handle_;
+  bool stream_ = false;
+  std::uint64_t start_ = 0;  // where this run's bytes begin: 0 but for a standard output file
+#ifdef _WIN32
+  bool readable_ = false;
+#endif
 };
 
 }  // namespace platform

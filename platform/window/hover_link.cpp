@@ -16,13 +16,17 @@ HoverLink::HoverLink(Window& owner, UINT_PTR timerId, bool timerEnabled, int lab
 
 bool HoverLink::Highlighted() const { return owner_.ForeColour(labelRow_) != resting_; }
 
+void HoverLink::Light(bool lit) {
+  owner_.SetForeColour(labelRow_, lit ? highlighted_ : resting_);
+  owner_.SetUnderline(labelRow_, lit);
+  timer_.SetEnabled(lit);
+  pointerCustom_ = lit;
+}
+
 void HoverLink::Highlight(HCURSOR cursor) {
   if (Highlighted()) return;
-  owner_.SetForeColour(labelRow_, highlighted_);
-  owner_.SetUnderline(labelRow_, true);
-  timer_.SetEnabled(true);
-  pointerCustom_ = true;
-  if (cursor) SetCursor(cursor);
+  Light(true);
+  if (cursor) owner_.ShowPointer(cursor);
 }
 
 void HoverLink::Tick() {
@@ -34,13 +38,10 @@ void HoverLink::Tick() {
   POINT pointer{};
   GetCursorPos(&pointer);
   ScreenToClient(owner_.Control(hitRow_), &pointer);
-  const int x = RoundHalfEven(pointer.x * TwipsPerPixelX());
-  const int y = RoundHalfEven(pointer.y * TwipsPerPixelY());
+  const int x = RoundHalfEven(pointer.x * owner_.TwipsPerPixelX());
+  const int y = RoundHalfEven(pointer.y * owner_.TwipsPerPixelY());
   if (x >= 0 && x <= hitWidth_ && y >= 0 && y <= hitHeight_) return;
-  owner_.SetForeColour(labelRow_, resting_);
-  owner_.SetUnderline(labelRow_, false);
-  timer_.SetEnabled(false);
-  pointerCustom_ = false;
+  Light(false);
 }
 
 }  // namespace platform::window

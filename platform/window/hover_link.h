@@ -39,6 +39,9 @@ class HoverLink {
   const Timer& Watch() const noexcept { return timer_; }
 
  private:
+  // The highlighted look (with its watch running) or the resting one.
+  void Light(bool lit);
+
   Window& owner_;
   Timer timer_;
   int labelRow_;

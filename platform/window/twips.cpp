@@ -1,23 +1,10 @@
 #include "platform/window/twips.h"
 
-#include <windows.h>
-
 #include <cmath>
 #include <limits>
 #include <stdexcept>
 
-#include "platform/handles.h"
-
 namespace platform::window {
-namespace {
-
-double TwipsPerPixel(int capability) {
-  WindowDC screen(nullptr);
-  const int dpi = screen.get() ? GetDeviceCaps(screen.get(), capability) : 0;
-  return 1440.0 / (dpi > 0 ? dpi : 96);
-}
-
-}  // namespace
 
 int RoundHalfEven(double value) {
   if (!std::isfinite(value)) throw std::range_error("Overflow");
@@ -30,12 +17,10 @@ int RoundHalfEven(double value) {
   return static_cast<int>(rounded);
 }
 
-double TwipsPerPixelX() { return TwipsPerPixel(LOGPIXELSX); }
-double TwipsPerPixelY() { return TwipsPerPixel(LOGPIXELSY); }
+double TwipsPerPixel(int dpi) { return 1440.0 / dpi; }
 
-int TwipsToPixelsX(double twips) { return RoundHalfEven(twips / TwipsPerPixelX()); }
-int TwipsToPixelsY(double twips) { return RoundHalfEven(twips / TwipsPerPixelY()); }
-double PixelsToTwipsX(int pixels) { return pixels * TwipsPerPixelX(); }
-double PixelsToTwipsY(int pixels) { return pixels * TwipsPerPixelY(); }
+int TwipsToPixels(double twips, int dpi) { return RoundHalfEven(twips / TwipsPerPixel(dpi)); }
+
+double PixelsToTwips(int pixels, int dpi) { return pixels * TwipsPerPixel(dpi); }
 
 }  // namespace platform::window

@@ -1,9 +1,10 @@
 // Window geometry is designed in twips (1/1440 inch). This is the one place where twips
-// become pixels and back: the screen's twips per pixel is 1440 / system DPI, and results are
-// rounded to the nearest integer, halves to the even neighbour.
+// become pixels and back: at a DPI of d there are 1440 / d twips per pixel, and results are
+// rounded to the nearest integer, halves to the even neighbour. Each window converts with its
+// own DPI (Window::Dpi), which is its monitor's.
 //
-//   int px = platform::window::TwipsToPixelsX(1200);   // 80 at 96 DPI, 100 at 120 DPI
-//   double tw = platform::window::PixelsToTwipsY(25);  // 375 at 96 DPI
+//   int px = platform::window::TwipsToPixels(1200, 96);    // 80; 100 at 120 DPI
+//   double tw = platform::window::PixelsToTwips(25, 96);   // 375
 #pragma once
 
 namespace platform::window {
@@ -12,13 +13,10 @@ namespace platform::window {
 // for a value that is not a number or lies outside the 32-bit signed range.
 int RoundHalfEven(double value);
 
-// The screen's twips per pixel, horizontally and vertically (15 at 96 DPI, 12 at 120 DPI).
-double TwipsPerPixelX();
-double TwipsPerPixelY();
+// Twips per pixel at `dpi` dots per inch (15 at 96 DPI, 12 at 120 DPI, 7.5 at 192 DPI).
+double TwipsPerPixel(int dpi);
 
-int TwipsToPixelsX(double twips);
-int TwipsToPixelsY(double twips);
-double PixelsToTwipsX(int pixels);
-double PixelsToTwipsY(int pixels);
+int TwipsToPixels(double twips, int dpi);
+double PixelsToTwips(int pixels, int dpi);
 
 }  // namespace platform::window

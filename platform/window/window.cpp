@@ -8,6 +8,7 @@
 
 #include "platform/native_text.h"
 #include "platform/system_error.h"
+#include "platform/window/dpi.h"
 #include "platform/window/message_loop.h"
 #include "platform/window/timer.h"
 #include "platform/window/twips.h"
@@ -134,42 +135,36 @@ void Window::Create(HWND owner) {
     style |= WS_POPUP | WS_CAPTION | WS_SYSMENU;
     exStyle |= WS_EX_DLGMODALFRAME;
   }
-  RECT rect{0, 0, TwipsToPixelsX(form_.width), TwipsToPixelsY(form_.height)};
-  if (!AdjustWindowRectEx(&rect, style, FALSE, exStyle)) platform::ThrowLastError();
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  int x = CW_USEDEFAULT;
-  int y = CW_USEDEFAULT;
-  if (form_.centreOnScreen) {
-    x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  }
+  // Made at the owner's DPI, or the system's; laid out again below at its own monitor's.
+  dpi_ = owner ? WindowDpi(owner) : SystemDpi();
+  RECT rect{0, 0, TwipsToPixels(form_.width, dpi_), TwipsToPixels(form_.height, dpi_)};
+  AdjustWindowRectAtDpi(rect, style, exStyle, dpi_);
   if (form_.backColour != kDefaultColour) {
     backBrush_.reset(CreateSolidBrush(form_.backColour));
     if (!backBrush_) platform::ThrowLastError();
   }
   const std::wstring caption(form_.caption);
   // WM_NCCREATE binds hwnd_; a failure below leaves the window to be destroyed.
-  if (!CreateWindowExW(exStyle, MAKEINTATOM(atom), caption.c_str(), style, x, y, width, height,
-                       owner, nullptr, GetModuleHandleW(nullptr), this)) {
+  if (!CreateWindowExW(exStyle, MAKEINTATOM(atom), caption.c_str(), style, CW_USEDEFAULT,
+                       CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top, owner,
+                       nullptr, GetModuleHandleW(nullptr), this)) {
     hwnd_ = nullptr;
     platform::ThrowLastError();
   }
   try {
-    if (form_.iconId != 0) {
-      const HINSTANCE instance = GetModuleHandleW(nullptr);
-      // Shared icons stay with the module; nothing to release.
-      if (HANDLE big =
-              LoadImageW(instance, MAKEINTRESOURCEW(form_.iconId), IMAGE_ICON,
-                         GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED)) {
-        SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-      }
-      if (HANDLE small =
-              LoadImageW(instance, MAKEINTRESOURCEW(form_.iconId), IMAGE_ICON,
-                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED)) {
-        SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    dpi_ = WindowDpi(hwnd_);
+    SizeToForm(nullptr);
+    if (form_.centreOnScreen) {
+      RECT outer{};
+      if (!GetWindowRect(hwnd_, &outer)) platform::ThrowLastError();
+      const POINT centred{(GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2,
+                          (GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2};
+      if (!SetWindowPos(hwnd_, nullptr, centred.x, centred.y, 0, 0,
+                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
+        platform::ThrowLastError();
       }
     }
+    SetIcons();
     CreateControls();
     StartTimers();
   } catch (...) {
@@ -181,9 +176,7 @@ void Window::Create(HWND owner) {
 HFONT Window::FontFor(const FontSpec& wanted) {
   const std::wstring face(wanted.face.empty() ? form_.font.face : wanted.face);
   const double points = wanted.face.empty() ? form_.font.points : wanted.points;
-  WindowDC screen(nullptr);
-  const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
-  const int height = -RoundHalfEven(points * dpi / 72.0);
+  const int height = -RoundHalfEven(points * dpi_ / 72.0);
   for (const CachedFont& cached : fonts_) {
     if (cached.face == face && cached.height == height && cached.bold == wanted.bold &&
         cached.italic == wanted.italic && cached.underline == wanted.underline &&
@@ -207,6 +200,11 @@ void Window::CreateControls() {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   controls_.clear();
   controls_.resize(form_.controls.size());
+  for (std::size_t i = 0; i < form_.controls.size(); ++i) {
+    const ControlRow& row = form_.controls[i];
+    controls_[i].place = {static_cast<double>(row.left), static_cast<double>(row.top),
+                          static_cast<double>(row.width), static_cast<double>(row.height)};
+  }
   for (std::size_t i = 0; i < form_.controls.size(); ++i) {
     const ControlRow& row = form_.controls[i];
     const bool continuesArray = i > 0 && row.kind == ControlKind::OptionButton &&
@@ -255,16 +253,11 @@ void Window::CreateControls() {
     if (!(row.flags & kHidden)) style |= WS_VISIBLE;
     if (row.flags & kDisabled) style |= WS_DISABLED;
 
-    double left = row.left;
-    double top = row.top;
-    if (row.container != kNoContainer) {
-      left += Row(row.container).left;
-      top += Row(row.container).top;
-    }
     const std::wstring caption(row.caption);
+    const RECT rect = DesignPixels(static_cast<int>(i));
     HWND control = CreateWindowExW(
-        exStyle, className, caption.c_str(), style, TwipsToPixelsX(left), TwipsToPixelsY(top),
-        TwipsToPixelsX(row.width), TwipsToPixelsY(row.height), hwnd_,
+        exStyle, className, caption.c_str(), style, rect.left, rect.top, rect.right - rect.left,
+        rect.bottom - rect.top, hwnd_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(i))),
         instance, nullptr);
     if (!control) platform::ThrowLastError();
@@ -309,6 +302,7 @@ void Window::CreateControls() {
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
   }
+  LayOutControls();
 }
 
 void Window::Show(int showCommand) {
@@ -327,20 +321,7 @@ void Window::ShowModal(HWND owner) {
     modalOwner_ = owner;
   }
   Show(SW_SHOWNORMAL);
-  MSG message{};
-  while (hwnd_) {
-    const BOOL result = GetMessageW(&message, nullptr, 0, 0);
-    if (result == -1) break;
-    if (result == 0) {
-      // Leave WM_QUIT for the outer loop.
-      PostQuitMessage(static_cast<int>(message.wParam));
-      break;
-    }
-    if (!TranslateDialogMessage(message)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-  }
+  RunModalLoop([this] { return hwnd_ != nullptr; });
   Destroy();
   if (owner && IsWindow(owner)) SetActiveWindow(owner);
 }
@@ -358,13 +339,13 @@ void Window::Destroy() {
 double Window::Left() const {
   RECT rect{};
   if (!GetWindowRect(hwnd_, &rect)) platform::ThrowLastError();
-  return PixelsToTwipsX(rect.left);
+  return PixelsToTwips(rect.left, dpi_);
 }
 
 double Window::Top() const {
   RECT rect{};
   if (!GetWindowRect(hwnd_, &rect)) platform::ThrowLastError();
-  return PixelsToTwipsY(rect.top);
+  return PixelsToTwips(rect.top, dpi_);
 }
 
 void Window::CentreOver(HWND owner) {
@@ -384,8 +365,7 @@ void Window::CentreOver(HWND owner) {
 }
 
 void Window::Move(double left, double top) {
-  if (!SetWindowPos(hwnd_, nullptr, RoundHalfEven(left / TwipsPerPixelX()),
-                    RoundHalfEven(top / TwipsPerPixelY()), 0, 0,
+  if (!SetWindowPos(hwnd_, nullptr, TwipsToPixels(left, dpi_), TwipsToPixels(top, dpi_), 0, 0,
                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
     platform::ThrowLastError();
   }
@@ -402,6 +382,17 @@ std::wstring Window::Text(int row) const {
 void Window::SetText(int row, std::wstring_view text) {
   const std::wstring value(text);
   if (!SetWindowTextW(Control(row), value.c_str())) platform::ThrowLastError();
+  // A new caption may need another width.
+  if (Row(row).kind != ControlKind::TextBox) {
+    PlaceControl(row);
+    ClipOverlaps();
+  }
+}
+
+void Window::FocusControl(int row) {
+  const HWND control = Control(row);
+  SetFocus(control);
+  if (Row(row).kind == ControlKind::TextBox) SendMessageW(control, EM_SETSEL, 0, -1);
 }
 
 bool Window::Enabled(int row) const { return IsWindowEnabled(Control(row)) != FALSE; }
@@ -427,6 +418,16 @@ void Window::SetVisible(int row, bool visible) {
   const HWND control = Control(row);
   if (!visible) FocusNextIfFocused(control);
   ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+int Window::FocusedRow() const {
+  return RowOf(GetActiveWindow() == hwnd_ ? GetFocus() : lastFocus_);
+}
+
+void Window::Focus(int row) {
+  const HWND control = Control(row);
+  lastFocus_ = control;
+  if (GetActiveWindow() == hwnd_) SetFocus(control);
 }
 
 Colour Window::ForeColour(int row) const {
@@ -505,34 +506,18 @@ void Window::UpdateTabStops(std::wstring_view arrayName) {
 }
 
 Window::TwipsRect Window::ControlRect(int row) const {
-  const HWND control = Control(row);
-  RECT rect{};
-  if (!GetWindowRect(control, &rect)) platform::ThrowLastError();
-  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&rect), 2);
-  TwipsRect result{PixelsToTwipsX(rect.left), PixelsToTwipsY(rect.top),
-                   PixelsToTwipsX(rect.right - rect.left), PixelsToTwipsY(rect.bottom - rect.top)};
-  const int container = Row(row).container;
-  if (container != kNoContainer) {
-    result.left -= Row(container).left;
-    result.top -= Row(container).top;
-  }
-  return result;
+  Control(row);
+  const ControlState& state = controls_[static_cast<std::size_t>(row)];
+  TwipsRect rect = state.place;
+  if (state.grownWidth > 0) rect.width = PixelsToTwips(state.grownWidth, dpi_);
+  return rect;
 }
 
 void Window::MoveControl(int row, const TwipsRect& rect) {
-  const HWND control = Control(row);
-  double left = rect.left;
-  double top = rect.top;
-  const int container = Row(row).container;
-  if (container != kNoContainer) {
-    left += Row(container).left;
-    top += Row(container).top;
-  }
-  if (!SetWindowPos(control, nullptr, TwipsToPixelsX(left), TwipsToPixelsY(top),
-                    TwipsToPixelsX(rect.width), TwipsToPixelsY(rect.height),
-                    SWP_NOZORDER | SWP_NOACTIVATE)) {
-    platform::ThrowLastError();
-  }
+  Control(row);
+  controls_[static_cast<std::size_t>(row)].place = rect;
+  PlaceControl(row);
+  ClipOverlaps();
 }
 
 void Window::Register(Timer* timer) { timers_.push_back(timer); }
@@ -568,6 +553,12 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     self->hwnd_ = nullptr;
     self->lastFocus_ = nullptr;
     self->controls_.clear();
+    // A scaled pointer still on the screen must not be destroyed under it.
+    const HCURSOR shown = GetCursor();
+    for (const ScaledCursor& scaled : self->scaledCursors_) {
+      if (scaled.copy.get() == shown) SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    }
+    self->scaledCursors_.clear();
     return DefWindowProcW(hwnd, message, wParam, lParam);
   }
   try {
@@ -609,8 +600,8 @@ LRESULT Window::HandleControlMessage(int row, HWND hwnd, UINT message, WPARAM wP
   // window's surface (which would start a drag of a caption-less window).
   const bool ownsMouse = kind == ControlKind::Label || kind == ControlKind::Frame;
   if (message == WM_NCHITTEST && ownsMouse) return HTCLIENT;
-  const float x = static_cast<float>(PixelsToTwipsX(GET_X_LPARAM(lParam)));
-  const float y = static_cast<float>(PixelsToTwipsY(GET_Y_LPARAM(lParam)));
+  const float x = ToTwipsX(lParam);
+  const float y = ToTwipsY(lParam);
   switch (message) {
     case WM_MOUSEMOVE:
       OnControlMouseMove(row, MouseButtons(wParam), ShiftState(wParam), x, y);
@@ -813,36 +804,22 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN: {
-      const int button = message == WM_LBUTTONDOWN   ? kLeftButton
-                         : message == WM_RBUTTONDOWN ? kRightButton
-                                                     : kMiddleButton;
-      OnMouseDown(button, ShiftState(wParam),
-                  static_cast<float>(PixelsToTwipsX(GET_X_LPARAM(lParam))),
-                  static_cast<float>(PixelsToTwipsY(GET_Y_LPARAM(lParam))));
+    case WM_MBUTTONDOWN:
+      OnMouseDown(MouseButtonOf(message), ShiftState(wParam), ToTwipsX(lParam), ToTwipsY(lParam));
       return 0;
-    }
     case WM_MOUSEMOVE:
-      OnMouseMove(MouseButtons(wParam), ShiftState(wParam),
-                  static_cast<float>(PixelsToTwipsX(GET_X_LPARAM(lParam))),
-                  static_cast<float>(PixelsToTwipsY(GET_Y_LPARAM(lParam))));
+      OnMouseMove(MouseButtons(wParam), ShiftState(wParam), ToTwipsX(lParam), ToTwipsY(lParam));
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
-    case WM_MBUTTONUP: {
-      const int button = message == WM_LBUTTONUP   ? kLeftButton
-                         : message == WM_RBUTTONUP ? kRightButton
-                                                   : kMiddleButton;
-      OnMouseUp(button, ShiftState(wParam),
-                static_cast<float>(PixelsToTwipsX(GET_X_LPARAM(lParam))),
-                static_cast<float>(PixelsToTwipsY(GET_Y_LPARAM(lParam))));
+    case WM_MBUTTONUP:
+      OnMouseUp(MouseButtonOf(message), ShiftState(wParam), ToTwipsX(lParam), ToTwipsY(lParam));
       return 0;
-    }
     case WM_SETCURSOR: {
       const int row = RowOf(reinterpret_cast<HWND>(wParam));
       if (row >= 0 && LOWORD(lParam) == HTCLIENT) {
         if (HCURSOR cursor = CursorFor(row)) {
-          SetCursor(cursor);
+          ShowPointer(cursor);
           return TRUE;
         }
       }
@@ -851,6 +828,18 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       OnTimer(wParam);
       return 0;
+    case WM_GETDPISCALEDSIZE: {
+      // The size the twips give at the new DPI, so that the rectangle WM_DPICHANGED
+      // suggests is exactly the window's.
+      *reinterpret_cast<SIZE*>(lParam) = OuterSize(static_cast<int>(LOWORD(wParam)));
+      return TRUE;
+    }
+    case WM_DPICHANGED: {
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      const POINT topLeft = suggested ? POINT{suggested->left, suggested->top} : POINT{};
+      ApplyDpi(static_cast<int>(HIWORD(wParam)), suggested ? &topLeft : nullptr);
+      return 0;
+    }
     case WM_ACTIVATE:
       // Keep the focused control across deactivation, as a dialog does.
       if (LOWORD(wParam) == WA_INACTIVE) {

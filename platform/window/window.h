@@ -18,6 +18,13 @@
 // order, the arrow keys walk an option-button array: the message loops in message_loop.h pass keys
 // through IsDialogMessage for these windows. Exceptions thrown by a handler are caught at the
 // window procedure and shown by ReportError; they never reach Windows.
+//
+// Each window lays itself out from its twips at its own monitor's DPI, and again when it is
+// told of a new one (WM_DPICHANGED): its size, its controls, their fonts, its icons, its shape
+// (SetShaper) and the pointers it shows. Where a caption needs more width than its twips give
+// at that DPI, the control grows up to the inner edge of its frame, the window's margin or its
+// right-hand neighbour; and no control paints over the border of a box, a button or a frame
+// that it overlaps.
 #pragma once
 
 #include <windows.h>
@@ -65,6 +72,16 @@ class Window {
   bool IsLoaded() const noexcept { return hwnd_ != nullptr; }
   const FormSpec& Form() const noexcept { return form_; }
 
+  // The DPI the window is laid out at: its monitor's, or the last one WM_DPICHANGED gave.
+  int Dpi() const noexcept { return dpi_; }
+  // Twips per pixel at that DPI, horizontally and vertically.
+  double TwipsPerPixelX() const;
+  double TwipsPerPixelY() const;
+  // Sets the window's shape from its size in pixels (its region); the window runs it again
+  // whenever it lays itself out at a new DPI.
+  using Shaper = void (*)(Window& window);
+  void SetShaper(Shaper shaper) noexcept { shaper_ = shaper; }
+
   // Position of the window on the screen and its size, in twips.
   double Left() const;
   double Top() const;
@@ -84,19 +101,32 @@ class Window {
   void SetEnabled(int row, bool enabled);
   bool Visible(int row) const;
   void SetVisible(int row, bool visible);
+  // The control that has the keyboard focus, or -1; while the window is inactive, the one
+  // that gets it when the window is activated again.
+  int FocusedRow() const;
+  // Gives the control the focus; while the window is inactive, it gets it at the next
+  // activation, so that a window in the background is not brought forward.
+  void Focus(int row);
   Colour ForeColour(int row) const;
   void SetForeColour(int row, Colour colour);
   bool Underlined(int row) const;
   void SetUnderline(int row, bool underline);
+  // Gives a control the keyboard focus; a text box's whole text is selected, as Tab does.
+  void FocusControl(int row);
   // Option buttons and check boxes. Setting an option button clears the others of its array.
   bool Value(int row) const;
   void SetValue(int row, bool value);
-  // A control's position and size in twips, relative to its container (as in the table).
+  // A control's position and size in twips, relative to its container (as in the table, or
+  // as MoveControl put it; the width is the grown one where a caption needed more).
   struct TwipsRect {
     double left, top, width, height;
   };
   TwipsRect ControlRect(int row) const;
   void MoveControl(int row, const TwipsRect& rect);
+
+  // Shows `cursor` as the pointer now, at the size the system gives pointers at the
+  // window's DPI (a scaled copy where its own size differs).
+  void ShowPointer(HCURSOR cursor);
 
  protected:
   // Handlers; the defaults do nothing. Positions are in twips, client coordinates.
@@ -114,7 +144,8 @@ class Window {
                                   float /*y*/) {}
   virtual void OnControlMouseUp(int /*row*/, int /*button*/, int /*shift*/, float /*x*/,
                                 float /*y*/) {}
-  // The pointer to show over a control, or nullptr for the default one.
+  // The pointer to show over a control, or nullptr for the default one. It is shown scaled
+  // as ShowPointer scales it.
   virtual HCURSOR CursorFor(int /*row*/) { return nullptr; }
   virtual void OnTimer(UINT_PTR /*id*/) {}
   // The system asks the window to close (WM_CLOSE); by default it is destroyed.
@@ -140,6 +171,15 @@ class Window {
     Colour backColour = kDefaultColour;
     UniqueHBrush backBrush;
     FontSpec font;
+    TwipsRect place{};   // relative to the container, twips
+    int grownWidth = 0;  // pixels, when the caption needed more than `place` gives; else 0
+  };
+  // A pointer a handler gave, at the size the DPI asks for: `copy` is null where the source
+  // has that size. Keyed on the source's handle, which lives as long as the window.
+  struct ScaledCursor {
+    HCURSOR source;
+    int size;
+    UniqueHCursor copy;
   };
   struct CachedFont {
     std::wstring face;
@@ -158,6 +198,25 @@ class Window {
   void Command(int id, int code, HWND control);
   void CreateControls();
   HFONT FontFor(const FontSpec& wanted);
+  // Lays the window out at `dpi`; `topLeft`, when given, is where its frame goes.
+  void ApplyDpi(int dpi, const POINT* topLeft);
+  SIZE OuterSize(int dpi) const;
+  void SizeToForm(const POINT* topLeft);
+  void SetIcons();
+  void RefreshFonts();
+  void LayOutControls();
+  void PlaceControl(int row);
+  // A row's rectangle in client pixels: from its place in twips, and as it stands.
+  RECT DesignPixels(int row) const;
+  RECT ActualPixels(int row) const;
+  // The width in pixels that the control's caption needs, or 0 when its own width holds it.
+  int CaptionWidth(int row, const RECT& design) const;
+  // How far right (client pixels) the control may grow.
+  int GrowthLimit(int row, const RECT& design) const;
+  void ClipOverlaps();
+  HCURSOR ScaledForDpi(HCURSOR cursor);
+  float ToTwipsX(LPARAM position) const;
+  float ToTwipsY(LPARAM position) const;
   const ControlRow& Row(int row) const;
   int FindRow(unsigned flag) const noexcept;
   void FocusNextIfFocused(HWND control);
@@ -172,6 +231,8 @@ class Window {
 
   const FormSpec& form_;
   HWND hwnd_ = nullptr;
+  int dpi_ = 96;
+  Shaper shaper_ = nullptr;
   HWND modalOwner_ = nullptr;
   HWND lastFocus_ = nullptr;
   int pressedLabel_ = -1;  // the label a left-button press started on, until it is released
@@ -179,6 +240,7 @@ class Window {
   UniqueHBrush backBrush_;
   std::vector<ControlState> controls_;
   std::vector<CachedFont> fonts_;
+  std::vector<ScaledCursor> scaledCursors_;
   std::vector<Timer*> timers_;
 };
 

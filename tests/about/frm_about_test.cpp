@@ -19,9 +19,11 @@
 #include "listing/app_options.h"
 #include "listing/folder_listing.h"
 #include "platform/settings_store.h"
+#include "platform/window/dpi.h"
 #include "platform/window/twips.h"
 #include "quillet_version.h"
 #include "shell_recorder.h"
+#include "support/layout_checks.h"
 #include "support/settings_sandbox.h"
 #include "support/temp_tree.h"
 #include "support/window_image.h"
@@ -121,7 +123,8 @@ constexpr LinkCase kLinkCases[] = {
 
 TEST_F(AboutBoxTest, LoadsShapedCaptionedAndWithItsHitRectanglesOnTheLinks) {
   Load();
-  ASSERT_EQ(15.0, platform::window::TwipsPerPixelX()) << "this suite runs at 96 DPI";
+  ASSERT_EQ(15.0, platform::window::TwipsPerPixel(platform::window::SystemDpi()))
+      << "this suite runs at 96 DPI";
   const HWND hwnd = about.Handle();
   EXPECT_EQ(L"About", Caption(hwnd));
   EXPECT_FALSE(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CAPTION);
@@ -204,6 +207,24 @@ TEST_F(AboutBoxTest, PointerOnALinkHighlightsItAndLeavingEndsItWithinATick) {
     ExpectResting(c.link, c.label);
     EXPECT_TRUE(PumpUntil([&] { return GetCursor() != about.MouseIcon(c.link); }, 500));
     EXPECT_NE(about.MouseIcon(c.link), GetCursor());
+  }
+}
+
+// The links' watch timers in real time, on a real message loop: lit while the pointer stays,
+// through several real ticks; resting once it has left.
+TEST_F(AboutBoxTest, LinksStayLitThroughRealTicksAndRestAfterThePointerLeaves) {
+  Load();
+  for (const LinkCase& c : kLinkCases) {
+    SCOPED_TRACE(c.link);
+    gui_test::TimerTickCounter ticks(about.Handle(), frmAbout::kLinkTimerIds[c.link]);
+    MoveTo(CentreOf(c.label));
+    ASSERT_TRUE(HighlightedSoon(c.link, true, 5000));
+    ASSERT_TRUE(ticks.WaitForTicks(3)) << "the watch stopped with the pointer on the link";
+    ExpectHighlighted(c.link, c.label);
+    EXPECT_EQ(about.MouseIcon(c.link), GetCursor());
+    MoveTo(Background());
+    ASSERT_TRUE(HighlightedSoon(c.link, false, 5000));
+    ExpectResting(c.link, c.label);
   }
 }
 
@@ -390,6 +411,20 @@ TEST_F(AboutBoxTest, AFailingLoadStepSkipsOnlyItself) {
   MoveTo(CentreOf(frmAbout::lblEmail));
   ASSERT_TRUE(HighlightedSoon(frmAbout::kEmailLink, true));
   EXPECT_EQ(LoadCursorW(nullptr, IDC_ARROW), GetCursor());
+}
+
+// At each DPI it is moved to: the twips table, whole captions, and each link's hit rectangle
+// still lies on its label.
+TEST_F(AboutBoxTest, LaysItselfOutAgainAtEachDpiItIsMovedTo) {
+  Load();
+  for (const int dpi : {120, 144, 192, 96}) {
+    testing_support::SendDpiChanged(about, dpi);
+    testing_support::ExpectWindowWholeAt(about, dpi);
+    EXPECT_EQ(ClientRectOf(about.Handle(), Ctl(frmAbout::lblEmail)),
+              ClientRectOf(about.Handle(), Ctl(frmAbout::picEmail)));
+    EXPECT_EQ(ClientRectOf(about.Handle(), Ctl(frmAbout::lblWebAddress)),
+              ClientRectOf(about.Handle(), Ctl(frmAbout::picWebSite)));
+  }
 }
 
 TEST_F(AboutBoxTest, LeavesAScreenshot) {

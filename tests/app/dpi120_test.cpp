@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "frm_main_fixture.h"
+#include "platform/window/dpi.h"
 #include "platform/window/twips.h"
 
 TEST_F(MainWindowTest, At120DpiSizesRoundHalvesToEven) {
@@ -10,7 +11,7 @@ TEST_F(MainWindowTest, At120DpiSizesRoundHalvesToEven) {
     platform::WindowDC screen(nullptr);
     ASSERT_EQ(120, GetDeviceCaps(screen.get(), LOGPIXELSX)) << "prefix not set to 120 DPI";
   }
-  EXPECT_EQ(12.0, platform::window::TwipsPerPixelX());
+  EXPECT_EQ(12.0, platform::window::TwipsPerPixel(platform::window::SystemDpi()));
   Load();
   RECT client{};
   GetClientRect(form.Handle(), &client);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "frm_main_fixture.h"
+#include "support/layout_checks.h"
 #include "support/window_image.h"
 
 using gui_test::Caption;
@@ -85,6 +86,23 @@ TEST_F(MainWindowTest, LeavesAScreenshotWhereEveryPathBoxShowsItsWholeBorder) {
       }
     }
     EXPECT_GT(text, 20) << "label " << label;
+  }
+}
+
+// Moved to a monitor of another DPI, the window goes where the system suggests and lays
+// itself out from its twips again: size, controls, fonts, ellipse, whole captions, whole
+// borders. Pictures at 144 and 192 DPI are left in the build folder.
+TEST_F(MainWindowTest, LaysItselfOutAgainAtEachDpiItIsMovedTo) {
+  Load(L"\"C:\\windows\"");
+  for (const int dpi : {120, 144, 192, 96}) {
+    const RECT suggested = testing_support::SendDpiChanged(form, dpi);
+    const RECT placed = gui_test::ScreenRect(form.Handle());
+    EXPECT_EQ(suggested.left, placed.left) << dpi;
+    EXPECT_EQ(suggested.top, placed.top) << dpi;
+    testing_support::ExpectWindowWholeAt(form, dpi);
+    if (dpi == 144 || dpi == 192) {
+      EXPECT_TRUE(testing_support::SaveDpiPicture(form.Handle(), L"frmMain-moved", dpi));
+    }
   }
 }
 

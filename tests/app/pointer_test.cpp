@@ -2,6 +2,8 @@
 #include <windows.h>
 
 #include "frm_main_fixture.h"
+#include "platform/handles.h"
+#include "support/layout_checks.h"
 
 using gui_test::MouseButton;
 using gui_test::MoveCursor;
@@ -63,6 +65,39 @@ TEST_F(MainWindowTest, TitleLightsUpUnderThePointerAndRestoresWhenItLeaves) {
   EXPECT_FALSE(form.TitleTimerEnabled());
   EXPECT_TRUE(PumpUntil([&] { return GetCursor() != form.TitleCursor(); }, 500));
   EXPECT_NE(form.TitleCursor(), GetCursor());
+}
+
+// A cursor's size and hot spot in pixels.
+struct CursorShape {
+  int size;
+  POINT hotSpot;
+};
+
+CursorShape ShapeOf(HCURSOR cursor) {
+  ICONINFO info{};
+  if (!GetIconInfo(cursor, &info)) return {};
+  const platform::UniqueHBitmap mask(info.hbmMask);
+  const platform::UniqueHBitmap colour(info.hbmColor);
+  BITMAP bits{};
+  GetObjectW(mask.get(), sizeof bits, &bits);
+  return {bits.bmWidth, {static_cast<LONG>(info.xHotspot), static_cast<LONG>(info.yHotspot)}};
+}
+
+// On a monitor of twice the DPI the title's hand is twice as large and points with the same
+// fingertip.
+TEST_F(MainWindowTest, TitlePointerIsScaledToTheWindowsDpi) {
+  Load();
+  const CursorShape design = ShapeOf(form.TitleCursor());
+  ASSERT_GT(design.size, 0);
+  testing_support::SendDpiChanged(form, 2 * form.Dpi());
+  const POINT onTitle = ClientToScreenPoint(Ctl(frmMain::lblTitle), 200, 30);
+  MoveCursor(onTitle.x, onTitle.y);
+  ASSERT_TRUE(PumpUntil([&] { return form.TitleHighlighted(); }, 500));
+  ASSERT_TRUE(PumpUntil([&] { return ShapeOf(GetCursor()).size == 2 * design.size; }, 500))
+      << "shown at " << ShapeOf(GetCursor()).size << " pixels";
+  const CursorShape shown = ShapeOf(GetCursor());
+  EXPECT_EQ(2 * design.hotSpot.x, shown.hotSpot.x);
+  EXPECT_EQ(2 * design.hotSpot.y, shown.hotSpot.y);
 }
 
 TEST_F(MainWindowTest, DraggingTheSurfaceWithAnyButtonMovesTheWindow) {

@@ -2,12 +2,14 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "frm_main_fixture.h"
 #include "platform/output_file.h"
+#include "platform/system_error.h"
 
 using gui_test::Answer;
 using gui_test::BoxWatcher;
@@ -35,10 +37,10 @@ class WriteFileTest : public MainWindowTest {
     return watcher.Seen();
   }
   // Starts a run over a 30 x 30 tree with the list type of `listTypeOption`, has `close` act
-  // once it runs, and checks that the window closed after the walk: no box, a listing cut
-  // short, the options saved.
+  // once it runs, and checks that the window closed after the walk: the "Canceled" box (or no
+  // box at all), a listing cut short, the options saved.
   void ExpectClosesDuringARun(const std::function<void()>& close, frmMain::Row listTypeOption,
-                              const wchar_t* storedListType);
+                              const wchar_t* storedListType, bool canceledBox = true);
   void ExpectIdle() {
     EXPECT_TRUE(IsWindowEnabled(Ctl(frmMain::cmdPrint)));
     EXPECT_FALSE(IsWindowEnabled(Ctl(frmMain::cmdCancel)));
@@ -97,15 +99,18 @@ TEST_F(WriteFileTest, PathChecksComeBeforeTheOutputIsTouched) {
   Load();
   struct Case {
     std::wstring source, output, title, text;
+    frmMain::Row wrong;  // the box that gets the focus afterwards, its text selected
   };
   const std::wstring invalidOutput = L"Must have a valid output path to a '.txt' file";
   const Case cases[] = {
-      {L"", output, L"Invalid Paths", kInvalidPaths},
-      {tree.Root(), L"", L"Invalid Paths", kInvalidPaths},
-      {tree.Root(), tree.Path("list.TXT"), L"Invalid Output", invalidOutput},
-      {tree.Root(), L"txt", L"Invalid Output", invalidOutput},
-      // A source folder that does not exist: reported before the output is emptied.
-      {tree.Path("no such folder"), output, L"Invalid Paths", kInvalidPaths},
+      {L"", output, L"Invalid Paths", kInvalidPaths, frmMain::txtPath0},
+      {tree.Root(), L"", L"Invalid Paths", kInvalidPaths, frmMain::txtPath1},
+      {tree.Root(), tree.Path("list.TXT"), L"Invalid Output", invalidOutput, frmMain::txtPath1},
+      {tree.Root(), L"txt", L"Invalid Output", invalidOutput, frmMain::txtPath1},
+      // Quotes around the output do not hide its ending from the check, nor make it empty.
+      {tree.Root(), L"\"" + tree.Path("list.TXT") + L"\"", L"Invalid Output", invalidOutput,
+       frmMain::txtPath1},
+      {tree.Root(), L" \"\" ", L"Invalid Paths", kInvalidPaths, frmMain::txtPath1},
   };
   for (const Case& c : cases) {
     Fill(c.source, c.output);
@@ -113,8 +118,47 @@ TEST_F(WriteFileTest, PathChecksComeBeforeTheOutputIsTouched) {
     ASSERT_EQ(1u, seen.size());
     ExpectInformation(seen[0], c.title, c.text);
     ExpectIdle();
+    EXPECT_EQ(Ctl(c.wrong), GetFocus()) << c.title;
+    DWORD start = 1;
+    DWORD end = 0;
+    SendMessageW(Ctl(c.wrong), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(0u, start);
+    EXPECT_EQ(form.Text(c.wrong).size(), end);
   }
   EXPECT_EQ(std::vector<std::string>{"keep"}, ReadLines(output));
+}
+
+// A listing whose names all fit the ANSI code page is its bytes, as ever. At the first name the
+// code page lacks ("\u03A9mega" must not become "Omega", another name) the listing turns UTF-8
+// from its first byte; widths still count characters. The UTF-8 listing is left in the build
+// folder (names-listing.txt) for people to look at.
+TEST_F(WriteFileTest, NamesTheCodePageLacksTurnTheListingUtf8) {
+  TempTree tree;
+  tree.File("ascii/Docs/a.txt");
+  tree.File("ascii/b.txt");
+  tree.File("names/\xCE\xA9mega.txt");
+  tree.File("names/\xE6\x96\x87\xE4\xBB\xB6.txt");
+  tree.Folder("names/caf\xC3\xA9");
+  TempTree out;
+  Load();
+  Fill(tree.Path("ascii"), out.Path("ascii.txt"));
+  WriteFile({Answer(IDNO)});
+  const auto padded = [](const std::string& line, std::size_t characters) {
+    return line + std::string(80 - characters, ' ') + "\r\n";
+  };
+  EXPECT_EQ("   Docs\r\n" + padded("      a.txt", 11) + padded("   b.txt", 8),
+            testing_support::ReadBytes(out.Path("ascii.txt")));
+
+  wchar_t listing[MAX_PATH] = {};
+  ASSERT_NE(0u, GetFullPathNameW(L"..\\..\\names-listing.txt", MAX_PATH, listing, nullptr));
+  Fill(tree.Path("names"), listing);
+  WriteFile({Answer(IDNO)});
+  const std::string cafe = "   caf\xC3\xA9\r\n";  // in the code page until the rewrite
+  EXPECT_EQ("\xEF\xBB\xBF" + cafe + padded("   \xCE\xA9mega.txt", 12) +
+                padded("   \xE6\x96\x87\xE4\xBB\xB6.txt", 9),
+            testing_support::ReadBytes(listing));
+  ExpectIdle();
 }
 
 TEST_F(WriteFileTest, OutputThatCannotBeCreatedIsReportedAsError) {
@@ -183,7 +227,7 @@ void ClickWithMouse(HWND control) {
 
 void WriteFileTest::ExpectClosesDuringARun(const std::function<void()>& close,
                                            frmMain::Row listTypeOption,
-                                           const wchar_t* storedListType) {
+                                           const wchar_t* storedListType, bool canceledBox) {
   TempTree tree;
   MakeWideTree(tree, 30, 30);
   TempTree out;
@@ -192,8 +236,20 @@ void WriteFileTest::ExpectClosesDuringARun(const std::function<void()>& close,
   gui_test::Press(Ctl(listTypeOption));
   Fill(tree.Root(), output);
   AtFirstYield(close);
-  const std::vector<SeenBox> seen = WriteFile({});
-  EXPECT_TRUE(seen.empty()) << "no box after a close during a run";
+  // Looked at from the watcher's thread: the handle, not the window object.
+  const HWND window = form.Handle();
+  std::atomic<bool> loadedWhileBoxShown = false;
+  const std::vector<SeenBox> seen = WriteFile({[&](HWND box) {
+    loadedWhileBoxShown = IsWindow(window) != FALSE;
+    Answer(IDOK)(box);
+  }});
+  if (canceledBox) {
+    ASSERT_EQ(1u, seen.size()) << "a listing cut short without a word";
+    ExpectInformation(seen[0], L"Canceled", L"Action Canceled. Not all data written to File.");
+    EXPECT_TRUE(loadedWhileBoxShown) << "the box came after the window had gone";
+  } else {
+    EXPECT_TRUE(seen.empty()) << "a box at the session's end";
+  }
   EXPECT_FALSE(form.IsLoaded());
   EXPECT_LT(ReadLines(output).size(), 30u * 31u);
   EXPECT_EQ(storedListType, Stored(L"PrintListType")) << "options saved at unload";
@@ -222,17 +278,17 @@ TEST_F(WriteFileTest, CancelDuringARunStopsTheWalk) {
   EXPECT_EQ(30u * 31u, ReadLines(output).size());
 }
 
-TEST_F(WriteFileTest, ExitDuringARunClosesTheWindowAfterTheWalk) {
+TEST_F(WriteFileTest, ExitDuringARunSaysCanceledAndClosesTheWindowAfterTheWalk) {
   ExpectClosesDuringARun([this] { ClickWithMouse(Ctl(frmMain::cmdExit)); }, frmMain::optListType0,
                          L"0");
 }
 
-TEST_F(WriteFileTest, EscapeDuringARunClosesTheWindowAfterTheWalk) {
+TEST_F(WriteFileTest, EscapeDuringARunSaysCanceledAndClosesTheWindowAfterTheWalk) {
   // Write File pressed with the mouse takes the focus; the key must still reach the window.
   ExpectClosesDuringARun([] { gui_test::KeyPress(VK_ESCAPE); }, frmMain::optListType2, L"2");
 }
 
-TEST_F(WriteFileTest, SystemCloseDuringARunClosesTheWindowAfterTheWalk) {
+TEST_F(WriteFileTest, SystemCloseDuringARunSaysCanceledAndClosesTheWindowAfterTheWalk) {
   // The taskbar's Close posts the command; no input follows it.
   ExpectClosesDuringARun([this] { PostMessageW(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); },
                          frmMain::optListType0, L"0");
@@ -240,7 +296,7 @@ TEST_F(WriteFileTest, SystemCloseDuringARunClosesTheWindowAfterTheWalk) {
 
 // Log-off or shutdown during a run: the run stops, the options are saved at once (the process
 // may end as soon as the window has answered), and the window goes once the walk has unwound
-// without saving a second time.
+// without saving a second time, and without a box that nobody would see.
 TEST_F(WriteFileTest, SessionEndDuringARunCancelsItAndSavesTheOptionsOnce) {
   std::wstring savedAtSessionEnd;
   ExpectClosesDuringARun(
@@ -251,8 +307,86 @@ TEST_F(WriteFileTest, SessionEndDuringARunCancelsItAndSavesTheOptionsOnce) {
         // A second save would put the list type back over this.
         Store(L"PrintListType", L"3");
       },
-      frmMain::optListType0, L"3");
+      frmMain::optListType0, L"3", /*canceledBox=*/false);
   EXPECT_EQ(L"0", savedAtSessionEnd);
+}
+
+// Enter after a run starts a run again: the focus goes back where it was when the run started
+// (Write File, for Alt+W and Enter on it), after success, errors and Cancel alike, and during
+// a run it waits on Cancel, never on Exit.
+TEST_F(WriteFileTest, FocusReturnsWhereTheRunStartedSoThatEnterRunsAgain) {
+  TempTree tree;
+  MakeWideTree(tree, 30, 30);
+  TempTree out;
+  const std::wstring output = out.Path("list.txt");
+  Load();
+  Fill(tree.Root(), output);
+  const HWND print = Ctl(frmMain::cmdPrint);
+  // Presses `key` and answers the one box the run ends with.
+  auto run = [&](WORD key, bool withAlt, gui_test::BoxAction answer) {
+    BoxWatcher watcher({std::move(answer)});
+    gui_test::KeyPress(key, withAlt);
+    EXPECT_TRUE(gui_test::PumpUntil(
+        [&] { return watcher.Seen().size() == 1 && !form.RunInProgress(); }, 30000));
+    return watcher.Seen().empty() ? SeenBox{} : watcher.Seen()[0];
+  };
+  SetFocus(Ctl(frmMain::txtPath1));
+  EXPECT_EQ(L"View File?", run('W', true, Answer(IDNO)).title);
+  EXPECT_EQ(print, GetFocus());
+
+  Fill(tree.Root(), out.Path("missing folder/list.txt"));
+  EXPECT_EQ(L"Error", run(VK_RETURN, false, Answer(IDOK)).title) << "Enter did not run";
+  EXPECT_EQ(print, GetFocus());
+
+  // Enter in the middle of the run presses Cancel, which has the focus meanwhile.
+  Fill(tree.Root(), output);
+  HWND focusDuringRun = nullptr;
+  AtFirstYield([&] {
+    focusDuringRun = GetFocus();
+    gui_test::KeyPress(VK_RETURN);
+  });
+  EXPECT_EQ(L"Canceled", run(VK_RETURN, false, Answer(IDOK)).title);
+  EXPECT_EQ(Ctl(frmMain::cmdCancel), focusDuringRun);
+  EXPECT_EQ(print, GetFocus());
+  ASSERT_TRUE(form.IsLoaded());
+
+  // Started from a path box with Enter, the focus stays in that box.
+  SetFocus(Ctl(frmMain::txtPath0));
+  EXPECT_EQ(L"View File?", run(VK_RETURN, false, Answer(IDNO)).title);
+  EXPECT_EQ(Ctl(frmMain::txtPath0), GetFocus());
+}
+
+// Paths as people paste them: quotes around either path, with blanks around them, are dropped.
+// A source that is not a folder is a run's failure like any other: the "Error" box names it
+// with the system's own reason, and the output is left as it was.
+TEST_F(WriteFileTest, QuotedPathsRunAndASourceThatIsNoFolderIsAnErrorNamingIt) {
+  TempTree tree;
+  tree.File("src/a.txt");
+  const std::wstring output = tree.Path("list.txt");
+  Store(L"PrintStyle", L"0");
+  Load();
+  Fill(L"  \"" + tree.Path("src") + L"\" ", L"\"" + output + L"\"  ");
+  const auto quoted = WriteFile({Answer(IDNO)});
+  ASSERT_EQ(1u, quoted.size());
+  EXPECT_EQ(L"View File?", quoted[0].title);
+  EXPECT_EQ(std::vector<std::string>{"   a.txt"}, ReadLines(output));
+
+  testing_support::WriteFileBytes(output, "keep\r\n");
+  struct Case {
+    std::wstring source;
+    DWORD error;
+  };
+  for (const Case& c : {Case{tree.Path("no such folder"), ERROR_FILE_NOT_FOUND},
+                        Case{tree.Path("src/a.txt"), ERROR_DIRECTORY}}) {
+    Fill(c.source, output);
+    const auto seen = WriteFile({Answer(IDOK)});
+    ASSERT_EQ(1u, seen.size());
+    ExpectInformation(
+        seen[0], L"Error",
+        platform::ErrorDescription(static_cast<long>(c.error)) + L" (" + c.source + L")");
+    ExpectIdle();
+  }
+  EXPECT_EQ(std::vector<std::string>{"keep"}, ReadLines(output));
 }
 
 TEST_F(WriteFileTest, BrowseFillsTheBoxesFromThePicker) {

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "gui_test_support.h"
+#include "platform/window/dpi.h"
 #include "platform/window/timer.h"
 #include "platform/window/twips.h"
 #include "platform/window/window.h"
@@ -21,11 +22,14 @@ TEST(Twips, RoundHalfEvenAndConversionsAt96Dpi) {
   EXPECT_EQ(-2, RoundHalfEven(-1.5));
   EXPECT_THROW(RoundHalfEven(1e12), std::range_error);
   EXPECT_THROW(RoundHalfEven(std::nan("")), std::range_error);
-  EXPECT_EQ(15.0, TwipsPerPixelX());
-  EXPECT_EQ(402, TwipsToPixelsX(6030));
-  EXPECT_EQ(17, TwipsToPixelsY(255));  // 17.0
-  EXPECT_EQ(65, TwipsToPixelsX(975));
-  EXPECT_EQ(375.0, PixelsToTwipsY(25));
+  EXPECT_EQ(96, SystemDpi());
+  EXPECT_EQ(15.0, TwipsPerPixel(SystemDpi()));
+  EXPECT_EQ(402, TwipsToPixels(6030, 96));
+  EXPECT_EQ(17, TwipsToPixels(255, 96));  // 17.0
+  EXPECT_EQ(65, TwipsToPixels(975, 96));
+  EXPECT_EQ(375.0, PixelsToTwips(25, 96));
+  EXPECT_EQ(502, TwipsToPixels(6030, 120));  // 502.5
+  EXPECT_EQ(804, TwipsToPixels(6030, 192));
 }
 
 namespace {

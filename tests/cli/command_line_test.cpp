@@ -48,7 +48,9 @@ TEST(CommandLine, FiltersRepeatAndFormatsAreNamed) {
   EXPECT_EQ(parsed.command->include, std::vector<NativeString>{N("*.txt")});
   EXPECT_EQ(parsed.command->maxDepth, 2);
   EXPECT_EQ(parsed.command->format, ListingFormat::kJson);
-  EXPECT_TRUE(Parse({"--encoding", "utf-8", "a", "b"}).command->utf8);
+  EXPECT_EQ(Parse({"--encoding", "utf-8", "a", "b"}).command->encoding, TextEncoding::kUtf8);
+  EXPECT_EQ(Parse({"--encoding", "ansi", "a", "b"}).command->encoding, TextEncoding::kAnsi);
+  EXPECT_EQ(Parse({"a", "b"}).command->encoding, TextEncoding::kAnsiOrUtf8);
 }
 
 TEST(CommandLine, DoubleDashEndsOptions) {

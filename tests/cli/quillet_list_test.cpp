@@ -1,6 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <cstdio>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "listing/app_options.h"
 #include "listing/folder_listing.h"
@@ -134,7 +145,97 @@ TEST_F(QuilletList, DashWritesToStandardOutputAndVersionPrintsTheVersion) {
 #endif
 }
 
+// Devices and pipes take the listing as it comes: nothing to empty, cut back or lock.
+TEST_F(QuilletList, StreamOutputsAreWrittenAsTheyCome) {
+#ifdef _WIN32
+  const ProcessResult result = RunQuilletList({tree_.Path("src"), N("NUL")});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+#else
+  ProcessResult result = RunQuilletList({tree_.Path("src"), N("/dev/null")});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  // The system's own reason, not a failure to empty the device.
+  result = RunQuilletList({tree_.Path("src"), N("/dev/full")});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "quillet-list: No space left on device (/dev/full)\n");
+
+  const NativeString fifo = tree_.Path("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  result = RunQuilletList({tree_.Path("src"), fifo});  // less than the FIFO holds
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  std::string got(65536, '\0');
+  got.resize(static_cast<std::size_t>(std::max<ssize_t>(read(reader, got.data(), got.size()), 0)));
+  close(reader);
+  ASSERT_EQ(RunQuilletList({tree_.Path("src"), tree_.Path("file.txt")}).exitCode, 0);
+  EXPECT_EQ(got, ReadBytes(tree_.Path("file.txt")));
+#endif
+}
+
+#ifdef _WIN32
+// Strict ANSI changes names, so it says how many; the default keeps them all, in UTF-8 where
+// the output can be rewritten, and otherwise as strict ANSI does.
+TEST_F(QuilletList, NamesTheCodePageLacksAreCountedWhereTheyBecomeQuestionMarks) {
+  if (GetACP() != 1252) GTEST_SKIP() << "the names below are chosen for code page 1252";
+  tree_.File("names/\xCE\xA9mega.txt");              // Greek capital omega
+  tree_.File("names/\xE6\x96\x87\xE4\xBB\xB6.txt");  // two CJK characters
+  const std::string counted =
+      "quillet-list: 2 names hold characters the ANSI code page lacks; each is written as '?'\r\n";
+  const std::string strict = "   ?mega.txt\r\n   ??.txt\r\n";
+  ProcessResult result = RunQuilletList({N("--encoding"), N("ansi"), N("--style"), N("0"),
+                                         tree_.Path("names"), tree_.Path("ansi.txt")});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.err, counted);
+  EXPECT_EQ(ReadBytes(tree_.Path("ansi.txt")), strict);
+  result = RunQuilletList({N("--style"), N("0"), tree_.Path("names"), tree_.Path("auto.txt")});
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(ReadBytes(tree_.Path("auto.txt")),
+            "\xEF\xBB\xBF   \xCE\xA9mega.txt\r\n   \xE6\x96\x87\xE4\xBB\xB6.txt\r\n");
+  result = RunQuilletList({N("--style"), N("0"), tree_.Path("names"), N("-")});
+  EXPECT_EQ(result.err, counted);
+  EXPECT_EQ(result.out, strict);
+}
+#endif
+
 #ifndef _WIN32
+// Standard output on a file that a shell opened with ">>": what was there stays, and a failed
+// write is cut back to this run's last whole lines, as any listing file is.
+TEST_F(QuilletList, StandardOutputOnAFileIsCutBackAfterAFailedWrite) {
+  const NativeString out = tree_.Path("appended.txt");
+  tree_.File("appended.txt", "kept\r\n");
+  // Lines leave in writes of 64 KiB: the listing takes more than one.
+  for (int i = 0; i < 2000; ++i) tree_.File("src/many/" + std::string(40, 'n') + std::to_string(i));
+  const int fd = open(out.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  FILE* err = std::tmpfile();
+  // A file size limit makes a write fail part-way, as a full disk does.
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  rlimit limit = old;
+  limit.rlim_cur = 6 + 65536 + 200;
+  setrlimit(RLIMIT_FSIZE, &limit);
+  const auto oldAction = std::signal(SIGXFSZ, SIG_IGN);
+  const int pid = StartQuilletList({tree_.Path("src"), N("-")}, fd, fileno(err));
+  std::signal(SIGXFSZ, oldAction);
+  setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_EQ(WaitForExit(pid), 1);
+  close(fd);
+  std::rewind(err);
+  char message[200] = {};
+  EXPECT_NE(std::fgets(message, sizeof message, err), nullptr);
+  std::fclose(err);
+  EXPECT_STREQ(message, "quillet-list: File too large (standard output)\n");
+
+  ASSERT_EQ(RunQuilletList({tree_.Path("src"), tree_.Path("whole.txt")}).exitCode, 0);
+  const std::string whole = "kept\r\n" + ReadBytes(tree_.Path("whole.txt"));
+  ASSERT_GT(whole.size(), limit.rlim_cur);
+  const std::string got = ReadBytes(out);
+  EXPECT_GT(got.size(), 6u) << "lines written before the failure are kept";
+  EXPECT_EQ(got, whole.substr(0, got.size()));
+  EXPECT_EQ(got.substr(got.size() - 2), "\r\n");
+}
+
 TEST_F(QuilletList, TerminalShowsProgressAndClearsItAtTheEnd) {
   for (int i = 0; i < 3; ++i) tree_.File("src/more/f" + std::to_string(i), "");
   const ProcessResult result = RunQuilletListOnTerminal({tree_.Path("src"), tree_.Path("o.txt")});

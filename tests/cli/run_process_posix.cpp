@@ -25,29 +25,34 @@ std::string ReadAll(int fd) {
   return text;
 }
 
-int ExitCode(pid_t child) {
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 }  // namespace
 
-ProcessResult RunQuilletList(const std::vector<NativeString>& arguments) {
+int StartQuilletList(const std::vector<NativeString>& arguments, int out, int err) {
   std::vector<std::string> storage{QUILLET_LIST_PATH};
   storage.insert(storage.end(), arguments.begin(), arguments.end());
-  FILE* out = std::tmpfile();
-  FILE* err = std::tmpfile();
+  auto argv = Argv(storage);
   const pid_t child = fork();
+  if (child < 0) throw std::runtime_error("fork failed");
   if (child == 0) {
-    dup2(fileno(out), STDOUT_FILENO);
-    dup2(fileno(err), STDERR_FILENO);
-    auto argv = Argv(storage);
+    dup2(out, STDOUT_FILENO);
+    dup2(err, STDERR_FILENO);
     execv(argv[0], argv.data());
     _exit(127);
   }
+  return child;
+}
+
+int WaitForExit(int pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+ProcessResult RunQuilletList(const std::vector<NativeString>& arguments) {
+  FILE* out = std::tmpfile();
+  FILE* err = std::tmpfile();
   ProcessResult result;
-  result.exitCode = ExitCode(child);
+  result.exitCode = WaitForExit(StartQuilletList(arguments, fileno(out), fileno(err)));
   std::rewind(out);
   std::rewind(err);
   result.out = ReadAll(fileno(out));
@@ -71,7 +76,7 @@ ProcessResult RunQuilletListOnTerminal(const std::vector<NativeString>& argument
   ProcessResult result;
   // Reading ends with EIO once the child has closed the terminal.
   result.err = ReadAll(terminal);
-  result.exitCode = ExitCode(child);
+  result.exitCode = WaitForExit(child);
   close(terminal);
   return result;
 }

@@ -42,16 +42,10 @@ HANDLE TempFile(const NativeString& path) {
                      &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
 }
 
-}  // namespace
-
-ProcessResult RunQuilletList(const std::vector<NativeString>& arguments) {
+// Starts the tool with its standard output and error on `out` and `err` (inheritable).
+HANDLE Start(const std::vector<NativeString>& arguments, HANDLE out, HANDLE err, DWORD flags) {
   NativeString commandLine = Quote(ToolPath());
   for (const auto& argument : arguments) commandLine += L" " + Quote(argument);
-  testing_support::TempTree scratch;
-  const NativeString outPath = scratch.Path("stdout.txt");
-  const NativeString errPath = scratch.Path("stderr.txt");
-  HANDLE out = TempFile(outPath);
-  HANDLE err = TempFile(errPath);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -59,18 +53,37 @@ ProcessResult RunQuilletList(const std::vector<NativeString>& arguments) {
   startup.hStdOutput = out;
   startup.hStdError = err;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                      nullptr, nullptr, &startup, &process))
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                      &startup, &process))
     throw std::runtime_error("CreateProcess failed: " + std::to_string(GetLastError()));
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
   CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  return process.hProcess;
+}
+
+}  // namespace
+
+int WaitForExit(void* process) {
+  WaitForSingleObject(process, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process, &code);
+  CloseHandle(process);
+  return static_cast<int>(code);
+}
+
+void* StartQuilletListOnConsole(const std::vector<NativeString>& arguments, void* err) {
+  return Start(arguments, err, err, 0);
+}
+
+ProcessResult RunQuilletList(const std::vector<NativeString>& arguments) {
+  testing_support::TempTree scratch;
+  const NativeString outPath = scratch.Path("stdout.txt");
+  const NativeString errPath = scratch.Path("stderr.txt");
+  HANDLE out = TempFile(outPath);
+  HANDLE err = TempFile(errPath);
+  ProcessResult result;
+  result.exitCode = WaitForExit(Start(arguments, out, err, CREATE_NO_WINDOW));
   CloseHandle(out);
   CloseHandle(err);
-  ProcessResult result;
-  result.exitCode = static_cast<int>(code);
   result.out = testing_support::ReadBytes(outPath);
   result.err = testing_support::ReadBytes(errPath);
   return result;

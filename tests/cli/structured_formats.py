@@ -2,7 +2,8 @@
 """structured_formats.py QUILLET_LIST [WINE_RUN]
 
 Lists a small tree with --format csv (to standard output) and --format json (to a file) and
-reads both back with Python's own csv and json parsers. Names hold a comma and a quote
+reads both back with Python's own csv and json parsers; then --format html, whose data blocks
+are JSON too. Names hold a comma and a quote
 (natively; Windows names cannot hold a quote) and, natively, a backslash and a tab, which
 JSON must escape. The text format with --encoding utf-8 is read back too. With WINE_RUN the tool is the Windows build, run under Wine.
 """
@@ -11,6 +12,7 @@ import datetime
 import io
 import json
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -84,4 +86,39 @@ with tempfile.TemporaryDirectory(prefix="quillet-formats.") as work:
     text = run("--encoding", "utf-8", tool_path(src), "-")
     expect(text.startswith(b"\xef\xbb\xbf"), "UTF-8 text begins with a byte-order mark")
     expect(" \u0436\r\n" in text[3:].decode("utf-8"), f"UTF-8 text: {text!r}")
-print("CSV and JSON parsed")
+
+    # Text cells a spreadsheet would take for a formula start with an apostrophe in CSV only.
+    guard = os.path.join(work, "guard")
+    formulas = ["=HYPERLINK(1).txt", "+1.txt", "-2.txt", "@SUM(A1).txt"]
+    if not wine_run:
+        formulas += ['=HYPERLINK("x","y").txt', "\tTAB.txt"]
+    for name in formulas + ["plain=.txt"]:
+        os.makedirs(guard, exist_ok=True)
+        open(os.path.join(guard, name), "wb").close()
+    data = run("--format", "csv", tool_path(guard), "-")
+    names = sorted(row["name"] for row in csv.DictReader(io.StringIO(data[3:].decode("utf-8"),
+                                                                      newline="")))
+    expect(names == sorted(["'" + name for name in formulas] + ["plain=.txt"]),
+           f"CSV formula guard: {names}")
+    run("--format", "json", tool_path(guard), tool_path(out))
+    with open(out, "rb") as f:
+        names = sorted(entry["name"] for entry in json.loads(f.read())["children"])
+    expect(names == sorted(formulas + ["plain=.txt"]), f"JSON names unguarded: {names}")
+
+    # HTML: the page's data blocks hold the tree as records (see listing/html_writer.h).
+    page = run("--format", "html", tool_path(src), "-").decode("utf-8")
+    info = re.search(r'<script type="application/json" id="listing-info">(.*?)</script>', page)
+    expect(info and json.loads(info.group(1))["root"].endswith("src"), "HTML root")
+    names, records = [], []
+    for block in re.findall(r'<script type="application/json" class="listing-data">(.*?)</script>',
+                            page, re.S):
+        data = json.loads(block)
+        names += data["n"].split("/")
+        records += data["r"]
+    expect(names == [odd_folder, odd, "top.txt"], f"HTML names: {names}")
+    expect(records[:2] == [1, records[1]] and records[2:4] == [0, 1234] and
+           records[5:7] == [3, 0] and records[7] == 0 and len(records) == 9,
+           f"HTML records: {records}")
+    expect(abs(records[1] - os.stat(os.path.join(src, odd_folder)).st_mtime) < 2,
+           "HTML times are seconds since 1970")
+print("CSV, JSON and HTML parsed")

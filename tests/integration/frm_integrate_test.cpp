@@ -13,7 +13,9 @@
 #include "platform/native_text.h"
 #include "platform/registry_key.h"
 #include "platform/settings_store.h"
+#include "platform/window/dpi.h"
 #include "registry_test_support.h"
+#include "support/layout_checks.h"
 #include "support/settings_sandbox.h"
 #include "support/temp_tree.h"
 
@@ -23,63 +25,12 @@ using namespace integration_test;
 
 const std::wstring kMenuKey = L"Software\\Classes\\Directory\\shell\\Print Directory";
 
-// Acts on each prompt window that this thread shows, from a thread timer (the prompt is
-// modal: its own message loop dispatches the ticks). Prompts beyond the given actions are
-// closed with the system's close command, so that no test waits forever.
-class PromptDriver {
+// Acts on each prompt that this thread shows, in order (see gui_test::WindowDriver).
+class PromptDriver : public gui_test::WindowDriver {
  public:
-  using Action = std::function<void(HWND prompt)>;
-  explicit PromptDriver(std::vector<Action> actions) : actions_(std::move(actions)) {
-    active_ = this;
-    timer_ = SetTimer(nullptr, 0, 10, &PromptDriver::Tick);
-  }
-  ~PromptDriver() {
-    KillTimer(nullptr, timer_);
-    active_ = nullptr;
-  }
-  PromptDriver(const PromptDriver&) = delete;
-  PromptDriver& operator=(const PromptDriver&) = delete;
-
-  int PromptsSeen() const { return seen_; }
-
- private:
-  static HWND FindPrompt() {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM param) -> BOOL {
-          wchar_t caption[64] = {};
-          GetWindowTextW(hwnd, caption, 64);
-          if (IsWindowVisible(hwnd) && std::wstring(caption) == frmIntegrate::kCaption) {
-            *reinterpret_cast<HWND*>(param) = hwnd;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-  }
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    PromptDriver* self = active_;
-    if (!self) return;
-    const HWND prompt = FindPrompt();
-    // A prompt being handled stays on screen while its handler shows a message box.
-    if (!prompt || prompt == self->handling_) return;
-    self->handling_ = prompt;
-    const std::size_t index = static_cast<std::size_t>(self->seen_++);
-    if (index < self->actions_.size()) {
-      self->actions_[index](prompt);
-    } else {
-      SendMessageW(prompt, WM_SYSCOMMAND, SC_CLOSE, 0);
-    }
-    self->handling_ = nullptr;
-  }
-
-  static inline PromptDriver* active_ = nullptr;
-  std::vector<Action> actions_;
-  UINT_PTR timer_ = 0;
-  int seen_ = 0;
-  HWND handling_ = nullptr;
+  explicit PromptDriver(std::vector<Action> actions)
+      : WindowDriver(frmIntegrate::kCaption, std::move(actions)) {}
+  int PromptsSeen() const { return WindowsSeen(); }
 };
 
 HWND Button(HWND prompt, const wchar_t* caption) {
@@ -219,6 +170,19 @@ TEST_F(IntegratePromptTest, LayoutAt96Dpi) {
   EXPECT_EQ(Stored(L"Registered"), L"<none>");
 }
 
+// Its title bar is the system's; its client area follows the twips at each DPI it is moved to,
+// with whole captions and with the question label clear of the two buttons' borders.
+TEST_F(IntegratePromptTest, LaysItselfOutAgainAtEachDpiItIsMovedTo) {
+  frmIntegrate prompt;
+  prompt.Create(nullptr);
+  prompt.Show();
+  testing_support::ExpectWindowWholeAt(prompt, platform::window::SystemDpi());
+  for (const int dpi : {120, 144, 192, 96}) {
+    testing_support::SendDpiChanged(prompt, dpi);
+    testing_support::ExpectWindowWholeAt(prompt, dpi);
+  }
+}
+
 TEST_F(IntegratePromptTest, YesAtStartUpRegistersBeforeTheMainWindowShows) {
   bool mainVisible = true;
   PromptDriver driver({[&](HWND prompt) {
@@ -255,7 +219,8 @@ TEST_F(IntegratePromptTest, YesAtStartUpRegistersBeforeTheMainWindowShows) {
 }
 
 TEST_F(IntegratePromptTest, NoRemovesAnEarlierRegistrationAndAsksAgainNextTime) {
-  ASSERT_TRUE(AddExplorerIntegration());
+  RegisterAnotherCopy();
+  ASSERT_TRUE(Registered());
   PromptDriver driver({[](HWND prompt) { gui_test::Press(Button(prompt, L"&No")); }});
   {
     frmMain form;
@@ -292,7 +257,7 @@ TEST_F(IntegratePromptTest, NoWithDontAskMeAgainStopsThePromptForGood) {
 }
 
 TEST_F(IntegratePromptTest, ClosingThePromptChangesAndSavesNothing) {
-  ASSERT_TRUE(AddExplorerIntegration());
+  RegisterAnotherCopy();
   const auto before = platform::ReadRegistryString(HKEY_CURRENT_USER, kMenuKey + L"\\command", L"");
   PromptDriver driver({[](HWND prompt) {
     // The box is ticked but the prompt is closed, not answered.
@@ -341,6 +306,57 @@ TEST_F(IntegratePromptTest, YesThatCannotRegisterSaysSoAndLeavesRegisteredFalse)
   EXPECT_TRUE(box.hasIcon);
   EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
   EXPECT_FALSE(Registered());
+}
+
+// Registered follows Explorer's menus at start-up, whatever the store says: an instance that
+// was open while another answered Yes saves its own False over it when it exits.
+TEST_F(IntegratePromptTest, RegisteredAtStartUpIsWhetherTheMenusStartThisProgram) {
+  ASSERT_TRUE(AddExplorerIntegration());
+  platform::WriteSetting(OptionsApplicationName(), L"Options", L"Registered", L"False");
+  PromptDriver driver({});
+  {
+    frmMain form;
+    form.Load(L"");
+    EXPECT_EQ(driver.PromptsSeen(), 0) << "prompted although the command is in place";
+    EXPECT_TRUE(AppOptions.Registered);
+    form.Unload();
+  }
+  EXPECT_EQ(Stored(L"Registered"), L"True") << "Exit saved the stale value back";
+
+  // The other way round: the store says True, the menus hold another copy's command.
+  RemoveExplorerIntegration();
+  RegisterAnotherCopy();
+  {
+    frmMain form;
+    form.Load(L"");
+    EXPECT_EQ(driver.PromptsSeen(), 1);
+    EXPECT_FALSE(AppOptions.Registered);
+  }
+}
+
+// The prompt on its own message loop in real time: the real keyboard answers it while the main
+// window's title timer, running from start-up, ticks behind it.
+TEST_F(IntegratePromptTest, RealKeysAnswerThePromptWhileTheTitleTimerTicksBehindIt) {
+  gui_test::MoveCursor(0, 0);
+  frmMain form;
+  bool tickedBehind = false;
+  bool checkBoxFocused = false;
+  PromptDriver driver({[&](HWND prompt) {
+    gui_test::TimerTickCounter ticks(form.Handle(), frmMain::kTitleTimerId);
+    tickedBehind = ticks.WaitForTicks(1);
+    SetForegroundWindow(prompt);
+    checkBoxFocused = GetFocus() == Button(prompt, L"Don't Ask Me Again.");
+    // Space ticks "Don't Ask Me Again.", which has the focus; Alt+N answers No.
+    gui_test::KeyPress(VK_SPACE);
+    gui_test::KeyPress('N', /*withAlt=*/true);
+  }});
+  form.Load(L"");
+  EXPECT_EQ(driver.PromptsSeen(), 1);
+  EXPECT_TRUE(tickedBehind) << "no tick of the title's timer came while the prompt was open";
+  EXPECT_TRUE(checkBoxFocused) << "the prompt opened with the focus elsewhere";
+  EXPECT_TRUE(IsWindowVisible(form.Handle()));
+  EXPECT_EQ(Stored(L"DontBother"), L"True");
+  EXPECT_EQ(Stored(L"Registered"), L"False");
 }
 
 }  // namespace

@@ -2,7 +2,10 @@
 
 #include <sddl.h>
 
+#include <gtest/gtest.h>
+
 #include "platform/handles.h"
+#include "platform/native_text.h"
 #include "platform/registry_key.h"
 
 namespace integration_test {
@@ -106,6 +109,19 @@ std::size_t MenuKeysPresent() {
     if (KeyExists(HKEY_CURRENT_USER, menu.key)) ++present;
   }
   return present;
+}
+
+void RegisterAnotherCopy() {
+  auto set = [](const std::wstring& key, const std::wstring& text) {
+    const LSTATUS status =
+        RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), nullptr, REG_SZ, text.c_str(),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    EXPECT_EQ(ERROR_SUCCESS, status) << "could not write " << platform::ToUtf8(key);
+  };
+  for (const MenuEntry& menu : PrintDirectoryMenus()) {
+    set(menu.key, L"Print &Directory");
+    set(menu.key + L"\\command", L"\"C:\\Old Tools\\Quillet.exe\" \"" + menu.placeholder + L"\"");
+  }
 }
 
 std::optional<RawValue> ReadRawValue(HKEY root, const std::wstring& keyPath,

@@ -38,6 +38,10 @@ const std::vector<MenuEntry>& PrintDirectoryMenus();
 // How many of those entries' keys exist under HKEY_CURRENT_USER.
 std::size_t MenuKeysPresent();
 
+// Puts the command on every menu as another copy of the program, in another folder, left it:
+// it does not start this program, so it is not this program's registration.
+void RegisterAnotherCopy();
+
 // Makes the key (creating it when missing) refuse new values to everyone; it may still be
 // read, get sub-keys and be deleted. False when its security could not be set.
 bool RefuseNewValues(HKEY root, const std::wstring& keyPath);

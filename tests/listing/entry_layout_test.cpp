@@ -30,7 +30,7 @@ class EntryLineLayout : public ::testing::Test {
   void TearDown() override { testing_support::ResetListingState(); }
 
   // C:\Data\Docs\report.txt: two levels below the root.
-  ListingEntry Report() const { return {reportName_, 2, EntryKind::kFile, facts_}; }
+  ListingEntry Report() const { return {reportName_, 2, EntryKind::kFile, facts_, {}}; }
 
   // The entry's lines, each checked to end in CR LF.
   std::vector<NativeString> Entry() {

@@ -192,7 +192,7 @@ TEST_F(FolderListing, DepthAndEntryNamesCountThePlatformSeparator) {
   EXPECT_EQ(layout.firstLevelIndent, 0);
   const auto nameLine = [&layout](const NativeString& name, int level) {
     NativeString line;
-    FormatEntryName({name, level, EntryKind::kFolder, {}}, IndentWidth(layout, level), line);
+    FormatEntryName({name, level, EntryKind::kFolder, {}, {}}, IndentWidth(layout, level), line);
     return line;
   };
   EXPECT_EQ(nameLine(N("Docs"), 1), N("Docs"));

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "listing/app_options.h"
 #include "listing/folder_listing.h"
@@ -92,6 +93,8 @@ class ReadAhead : public ::testing::Test {
     settings.readAhead.workers = 4;
     settings.readAhead.bytesAhead = 256;  // small, so that folders read far ahead give way
     settings.readAhead.beforeRead = beforeRead_;
+    settings.keepGoing = keepGoing_;
+    settings.skipped = onSkipped_;
     yields_ = 0;
     cancel_ = false;
     EXPECT_EQ(ListingRun(std::move(settings)).WriteFolderListing(), finishes);
@@ -103,6 +106,8 @@ class ReadAhead : public ::testing::Test {
   std::function<void(const NativeString&)> beforeRead_ = DelayAtRandom;
   std::atomic<bool> cancel_{false};
   int yields_ = 0;
+  bool keepGoing_ = false;
+  std::function<void(const platform::SystemError&)> onSkipped_;
 };
 
 }  // namespace
@@ -216,4 +221,37 @@ TEST(ReadAheadStart, LargeFoldersListedAtLocalSpeedStartNoWorkers) {
     ASSERT_EQ(contents.files.size(), 200u);
   }
   EXPECT_EQ(reader.Workers(), 0u);
+}
+
+TEST_F(ReadAhead, KeepGoingListsAFolderThatVanishedOrFailedAndGoesOn) {
+  const NativeString vanishing = tree_.Path("src/a1/b2");
+  const NativeString before = tree_.Path("src/a1/b1");
+  keepGoing_ = true;
+  std::vector<NativeString> skipped;
+  onSkipped_ = [&skipped](const platform::SystemError& error) {
+    skipped.push_back(error.Description());
+  };
+  // One folder at a time, the folder before it takes it away: it vanishes between the
+  // listing that named it and its own. Read ahead, its own listing fails instead.
+  std::string outputs[2];
+  for (bool on : {false, true}) {
+    beforeRead_ = [&](const NativeString& path) {
+      DelayAtRandom(path);
+      if (!on && path == before) testing_support::RemoveTree(vanishing);
+      if (on && path == vanishing) throw platform::SystemError(2, NTEXT("Gone: ") + path);
+    };
+    skipped.clear();
+    outputs[on] = List(on);
+    ASSERT_EQ(skipped.size(), 1u) << on;
+    EXPECT_NE(skipped[0].find(vanishing), NativeString::npos) << on;
+    tree_.File("src/a1/b2/c0/f.txt");  // back for the next run
+  }
+  EXPECT_EQ(outputs[1], outputs[0]);
+  // What a run lists when the folder was empty from the start: it is listed, and the folders
+  // after it too.
+  beforeRead_ = DelayAtRandom;
+  testing_support::RemoveTree(vanishing);
+  tree_.Folder("src/a1/b2");
+  EXPECT_EQ(outputs[0], List(false));
+  EXPECT_NE(outputs[0].find("a3"), std::string::npos);
 }

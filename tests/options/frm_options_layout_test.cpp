@@ -6,6 +6,7 @@
 
 #include "options_fixture.h"
 #include "platform/handles.h"
+#include "support/layout_checks.h"
 #include "support/window_image.h"
 
 using gui_test::Caption;
@@ -94,6 +95,23 @@ TEST_F(OptionsDialogTest, ControlsStandWhereTheTwipsTablePutsThemAt96Dpi) {
     EXPECT_FALSE(GetWindowLongPtrW(dialog.Ctl(frmOptions::cmdOk), GWL_STYLE) & BS_DEFPUSHBUTTON);
     dialog.Click(frmOptions::cmdCancel);
   });
+}
+
+// At its first DPI and at each one it is moved to: the twips table, whole captions (at 120 DPI
+// the first print style needs more than its twips) and whole borders (the first check box
+// reaches into the box below it, the third print style into the width box).
+TEST_F(OptionsDialogTest, LaysItselfOutAgainAtEachDpiItIsMovedTo) {
+  Store(L"UseDefaultDir", L"True");
+  Store(L"DefaultDir", L"C:\\Lists\\Quillet List.txt");
+  Load();
+  frmOptions options(nullptr);
+  options.Load(form.Handle());
+  options.Show();
+  testing_support::ExpectWindowWholeAt(options, 96);
+  for (const int dpi : {120, 144, 192, 96}) {
+    testing_support::SendDpiChanged(options, dpi);
+    testing_support::ExpectWindowWholeAt(options, dpi);
+  }
 }
 
 TEST_F(OptionsDialogTest, DialogIsBorderlessAndCentredOverTheMainWindow) {

@@ -102,23 +102,27 @@ TEST_F(OptionsDialogTest, NumbersThatAreNotNumericOrTooLargeAreRefusedAndNothing
       const wchar_t* width;
       const wchar_t* title;
       const wchar_t* text;
+      frmOptions::Row refused;  // gets the focus afterwards, its text selected
     };
+    constexpr frmOptions::Row kSpaces = frmOptions::txtNoSpace;
+    constexpr frmOptions::Row kWidth = frmOptions::txtMaxWidth;
     const Case cases[] = {
-        {L"abc", L"80", frmOptions::kNumberBoxTitle, kSpacesNotNumeric},
-        {L"", L"80", frmOptions::kNumberBoxTitle, kSpacesNotNumeric},
-        {L"1.", L"80", frmOptions::kNumberBoxTitle, kSpacesNotNumeric},
-        {L"5", L"x", frmOptions::kNumberBoxTitle, kWidthNotNumeric},
+        {L"abc", L"80", frmOptions::kNumberBoxTitle, kSpacesNotNumeric, kSpaces},
+        {L"", L"80", frmOptions::kNumberBoxTitle, kSpacesNotNumeric, kSpaces},
+        {L"1.", L"80", frmOptions::kNumberBoxTitle, kSpacesNotNumeric, kSpaces},
+        {L"5", L"x", frmOptions::kNumberBoxTitle, kWidthNotNumeric, kWidth},
         // Both wrong: the spaces are checked first.
-        {L"five", L"", frmOptions::kNumberBoxTitle, kSpacesNotNumeric},
+        {L"five", L"", frmOptions::kNumberBoxTitle, kSpacesNotNumeric, kSpaces},
         // Both numeric checks come before the range checks.
-        {L"40000", L"wide", frmOptions::kNumberBoxTitle, kWidthNotNumeric},
+        {L"40000", L"wide", frmOptions::kNumberBoxTitle, kWidthNotNumeric, kWidth},
         {L"40000", L"80", frmOptions::kRangeBoxTitle,
          L"Number Of Spaces Between File Name And Extra File Info Has To Be Between -32768 And "
-         L"32767"},
+         L"32767",
+         kSpaces},
         {L"5", L"-32769", frmOptions::kRangeBoxTitle,
-         L"Maximum Width Has To Be Between -32768 And 32767"},
+         L"Maximum Width Has To Be Between -32768 And 32767", kWidth},
         {L"5", L"1e10", frmOptions::kRangeBoxTitle,
-         L"Maximum Width Has To Be Between -32768 And 32767"},
+         L"Maximum Width Has To Be Between -32768 And 32767", kWidth},
     };
     for (const Case& c : cases) {
       SCOPED_TRACE(testing::Message()
@@ -131,6 +135,13 @@ TEST_F(OptionsDialogTest, NumbersThatAreNotNumericOrTooLargeAreRefusedAndNothing
       ASSERT_TRUE(dialog.Open());
       EXPECT_EQ(c.spaces, dialog.Text(frmOptions::txtNoSpace));
       EXPECT_EQ(c.width, dialog.Text(frmOptions::txtMaxWidth));
+      EXPECT_EQ(dialog.Ctl(c.refused), GetFocus());
+      DWORD start = 1;
+      DWORD end = 0;
+      SendMessageW(dialog.Ctl(c.refused), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                   reinterpret_cast<LPARAM>(&end));
+      EXPECT_EQ(0u, start);
+      EXPECT_EQ(dialog.Text(c.refused).size(), end);
     }
     EXPECT_EQ(10, AppOptions.NoSpacesSeperate);
     EXPECT_EQ(80, AppOptions.MaxWidth);
@@ -284,16 +295,23 @@ TEST_F(OptionsDialogTest, ExplorerCommandFollowsTheBoxOnlyWhenTheBoxWasClicked) 
   using integration_test::RegQuery;
   using integration_test::SandboxedKeyForReg;
   Load();
-  // A registration that the record does not know about.
+  // A registration that the store does not know about (another instance added it): the box
+  // shows what the menus hold.
   ASSERT_TRUE(AddExplorerIntegration());
+  ASSERT_EQ(L"<none>", Stored(L"Registered"));
   WithOptions([&](const OptionsDialog& dialog) {
-    EXPECT_FALSE(dialog.Checked(frmOptions::chkOption3));
+    EXPECT_TRUE(dialog.Checked(frmOptions::chkOption3));
     EXPECT_TRUE(PressOk(dialog).empty());
   });
   EXPECT_TRUE(MenuKeyExists()) << "O.k. without a click on the box touched the registry";
+  EXPECT_EQ(L"True", Stored(L"Registered"));
 
-  // Ticked and unticked again: the command is removed.
+  // Another copy's command (so the box starts unticked), ticked and unticked again: the
+  // command is removed.
+  RemoveExplorerIntegration();
+  integration_test::RegisterAnotherCopy();
   WithOptions([&](const OptionsDialog& dialog) {
+    EXPECT_FALSE(dialog.Checked(frmOptions::chkOption3));
     dialog.Click(frmOptions::chkOption3);
     dialog.Click(frmOptions::chkOption3);
     EXPECT_TRUE(PressOk(dialog).empty());
@@ -313,14 +331,15 @@ TEST_F(OptionsDialogTest, ExplorerCommandFollowsTheBoxOnlyWhenTheBoxWasClicked) 
   EXPECT_EQ(3u, integration_test::MenuKeysPresent());
   EXPECT_EQ(0u, RegQuery(SandboxedKeyForReg(kMenuKey + L"\\command")).exitCode);
 
-  // Loading ticks the box from the record: that is not a click, so O.k. adds nothing back.
+  // Removed behind the dialog's back while the store says True: the box follows the menus,
+  // and loading is not a click, so O.k. adds nothing back.
   RemoveExplorerIntegration();
   WithOptions([&](const OptionsDialog& dialog) {
-    EXPECT_TRUE(dialog.Checked(frmOptions::chkOption3));
+    EXPECT_FALSE(dialog.Checked(frmOptions::chkOption3));
     EXPECT_TRUE(PressOk(dialog).empty());
   });
   EXPECT_FALSE(MenuKeyExists());
-  EXPECT_EQ(L"True", Stored(L"Registered"));
+  EXPECT_EQ(L"False", Stored(L"Registered"));
 }
 
 TEST_F(OptionsDialogTest, ExplorerCommandThatCannotBeAddedIsReportedAndNotRecorded) {
@@ -364,7 +383,7 @@ TEST_F(OptionsDialogTest, OpeningReloadsTheStoreWhileTheMainWindowKeepsItsListTy
     EXPECT_FALSE(dialog.Checked(frmOptions::chkOption0));
     EXPECT_TRUE(dialog.Checked(frmOptions::chkOption1));
     EXPECT_TRUE(dialog.Checked(frmOptions::chkOption2));
-    EXPECT_TRUE(dialog.Checked(frmOptions::chkOption3));
+    EXPECT_FALSE(dialog.Checked(frmOptions::chkOption3)) << "the menus hold no command";
     EXPECT_EQ(L"C:\\x\\y.txt", dialog.Text(frmOptions::txtDefaultDestDir));
     EXPECT_FALSE(IsWindowEnabled(dialog.Ctl(frmOptions::txtDefaultDestDir)));
     EXPECT_EQ(L"12", dialog.Text(frmOptions::txtNoSpace));
@@ -431,4 +450,28 @@ TEST_F(OptionsDialogTest, RefusedSaveIsReportedAlikeFromOkAndFromExit) {
   }
   EXPECT_EQ(seen[0].text, seen[1].text);
   EXPECT_FALSE(form.IsLoaded());
+}
+
+// The dialog's modal loop in real time: the main window's title, lit when Options was pressed,
+// rests once the pointer is on the dialog, through the title timer's real ticks; the real
+// Escape key closes the dialog.
+TEST_F(OptionsDialogTest, TitleRestsWhileThePointerIsOnTheOpenDialog) {
+  Load();
+  const RECT title = gui_test::ScreenRect(Ctl(frmMain::lblTitle));
+  gui_test::MoveCursor((title.left + title.right) / 2, (title.top + title.bottom) / 2);
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return form.TitleHighlighted(); }, 5000));
+  bool rested = false;
+  WithOptions([&](const OptionsDialog& dialog) {
+    gui_test::TimerTickCounter ticks(form.Handle(), frmMain::kTitleTimerId);
+    EXPECT_TRUE(form.TitleHighlighted());
+    // The dialog's centre: the main window's, well below its title.
+    const RECT rect = gui_test::ScreenRect(dialog.Handle());
+    gui_test::MoveCursor((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    rested = gui_test::PumpUntil([&] { return !form.TitleHighlighted(); }, 5000);
+    EXPECT_GE(ticks.Ticks(), 1);
+    gui_test::KeyPress(VK_ESCAPE);
+  });
+  EXPECT_TRUE(rested) << "the title stayed lit with the pointer on the dialog";
+  EXPECT_FALSE(form.TitleTimerEnabled());
+  gui_test::MoveCursor(0, 0);
 }

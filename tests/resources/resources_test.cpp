@@ -235,20 +235,25 @@ TEST(VersionResource, ReportsTheProjectVersion) {
   EXPECT_EQ(translation[1], 1200);
 }
 
-TEST(Manifest, AsksForCommonControls6SystemDpiAwarenessAndNoElevation) {
+TEST(Manifest, AsksForCommonControls6PerMonitorDpiAwarenessAndNoElevation) {
   std::string_view manifest = ResourceBytes(MAKEINTRESOURCEW(1), RT_MANIFEST);
   ASSERT_FALSE(manifest.empty()) << "RT_MANIFEST 1 is missing";
   std::string text(manifest);
   EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
             std::string::npos);
   EXPECT_NE(text.find(">true</dpiAware>"), std::string::npos);
+  EXPECT_NE(text.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/"
+                      "WindowsSettings\">PerMonitorV2, PerMonitor</dpiAwareness>"),
+            std::string::npos);
   EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos);
   EXPECT_NE(text.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos);
 
   // The loader applied it when the process started: comctl32 is redirected to the version 6
   // side-by-side assembly. (Wine reports every process as DPI aware, so only Windows can fail
-  // the DPI check.)
+  // the DPI checks.)
   EXPECT_TRUE(IsProcessDPIAware());
+  EXPECT_EQ(DPI_AWARENESS_PER_MONITOR_AWARE,
+            GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext()));
   ACTCTX_SECTION_KEYED_DATA redirection{};
   redirection.cbSize = sizeof redirection;
   EXPECT_TRUE(FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION,

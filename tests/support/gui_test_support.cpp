@@ -176,6 +176,89 @@ void BoxWatcher::Run() {
   }
 }
 
+WindowDriver::WindowDriver(std::wstring caption, std::vector<Action> actions)
+    : caption_(std::move(caption)), actions_(std::move(actions)) {
+  active_ = this;
+  timer_ = SetTimer(nullptr, 0, 10, &WindowDriver::Tick);
+}
+
+WindowDriver::~WindowDriver() {
+  KillTimer(nullptr, timer_);
+  active_ = nullptr;
+}
+
+HWND WindowDriver::Find() const {
+  struct Search {
+    const std::wstring* caption;
+    HWND found;
+  } search{&caption_, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(param);
+        if (!IsWindowVisible(hwnd) || Caption(hwnd) != *s.caption) return TRUE;
+        s.found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void CALLBACK WindowDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
+  // Time an action's own input (keys sent to its window) has to close the window.
+  constexpr DWORD kGraceMs = 2000;
+  WindowDriver* self = active_;
+  // An action may pump messages: no second action from inside it.
+  if (!self || self->running_) return;
+  const HWND window = self->Find();
+  if (!window) return;
+  if (window == self->handled_) {
+    if (GetTickCount() - self->handledAt_ > kGraceMs) {
+      SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    return;
+  }
+  self->handled_ = window;
+  const std::size_t index = static_cast<std::size_t>(self->seen_++);
+  self->running_ = true;
+  if (index < self->actions_.size()) {
+    self->actions_[index](window);
+  } else {
+    SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  }
+  self->running_ = false;
+  self->handledAt_ = GetTickCount();
+}
+
+TimerTickCounter::TimerTickCounter(HWND window, UINT_PTR timerId)
+    : window_(window), timerId_(timerId) {
+  active_ = this;
+  hook_ = SetWindowsHookExW(WH_GETMESSAGE, &TimerTickCounter::Hook, nullptr, GetCurrentThreadId());
+  EXPECT_NE(nullptr, hook_) << "no message hook: " << GetLastError();
+}
+
+TimerTickCounter::~TimerTickCounter() {
+  if (hook_) UnhookWindowsHookEx(hook_);
+  active_ = nullptr;
+}
+
+LRESULT CALLBACK TimerTickCounter::Hook(int code, WPARAM wParam, LPARAM lParam) {
+  TimerTickCounter* self = active_;
+  const MSG* message = reinterpret_cast<const MSG*>(lParam);
+  if (self && code == HC_ACTION && wParam == PM_REMOVE && message->message == WM_TIMER &&
+      message->hwnd == self->window_ && message->wParam == self->timerId_) {
+    ++self->ticks_;
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool TimerTickCounter::WaitForTicks(int count, int timeoutMs) {
+  // The hook counts a tick as it is taken from the queue; the pump has dispatched it by the
+  // time it looks at the count again.
+  const int until = ticks_ + count;
+  return PumpUntil([&] { return ticks_ >= until; }, timeoutMs);
+}
+
 HICON InformationIcon() { return LoadIconW(nullptr, IDI_INFORMATION); }
 HICON QuestionIcon() { return LoadIconW(nullptr, IDI_QUESTION); }
 

@@ -67,6 +67,56 @@ class BoxWatcher {
   std::thread thread_;
 };
 
+// Acts on each visible top-level window of this thread with the caption `caption`, from a
+// thread timer (a modal window's own message loop dispatches its ticks): the actions in order,
+// one per window shown. A window that its action leaves open (its keys may still be on their
+// way) and windows beyond the actions are closed with the system's close command, the first
+// after a grace period, so that no test waits forever. An action may pump messages itself.
+class WindowDriver {
+ public:
+  using Action = std::function<void(HWND window)>;
+  WindowDriver(std::wstring caption, std::vector<Action> actions);
+  ~WindowDriver();
+  WindowDriver(const WindowDriver&) = delete;
+  WindowDriver& operator=(const WindowDriver&) = delete;
+
+  int WindowsSeen() const { return seen_; }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+  HWND Find() const;
+  static inline WindowDriver* active_ = nullptr;
+  std::wstring caption_;
+  std::vector<Action> actions_;
+  UINT_PTR timer_ = 0;
+  int seen_ = 0;
+  bool running_ = false;
+  HWND handled_ = nullptr;  // the window the last action was given
+  DWORD handledAt_ = 0;     // when that action returned
+};
+
+// Counts the ticks of one window timer that this thread's message loops take from the queue,
+// whichever loop runs (a modal window's included): real ticks, for tests that wait on them.
+class TimerTickCounter {
+ public:
+  TimerTickCounter(HWND window, UINT_PTR timerId);
+  ~TimerTickCounter();
+  TimerTickCounter(const TimerTickCounter&) = delete;
+  TimerTickCounter& operator=(const TimerTickCounter&) = delete;
+
+  int Ticks() const { return ticks_; }
+  // Pumps messages until `count` more ticks have come and gone; false after `timeoutMs`.
+  bool WaitForTicks(int count, int timeoutMs = 5000);
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+  static inline TimerTickCounter* active_ = nullptr;
+  HWND window_;
+  UINT_PTR timerId_;
+  HHOOK hook_ = nullptr;
+  int ticks_ = 0;
+};
+
 // The standard information / question icons as a message box shows them.
 HICON InformationIcon();
 HICON QuestionIcon();

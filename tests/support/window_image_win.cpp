@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <string_view>
-#include <type_traits>
 #include <vector>
 
 #include "platform/handles.h"
@@ -13,11 +11,6 @@ namespace testing_support {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-struct MemoryDcDeleter {
-  void operator()(HDC dc) const noexcept { DeleteDC(dc); }
-};
-using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
 
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0) {
   crc = ~crc;
@@ -88,7 +81,7 @@ WindowImage CaptureWindow(HWND hwnd) {
     platform::WindowDC screen(nullptr);
     bitmap.reset(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   }
-  const UniqueMemoryDc memory(CreateCompatibleDC(nullptr));
+  const platform::UniqueHdc memory(CreateCompatibleDC(nullptr));
   if (!memory || !bitmap) return {};
   const HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
   bool copied = false;
@@ -97,22 +90,24 @@ WindowImage CaptureWindow(HWND hwnd) {
     const platform::WindowDC source(hwnd);
     copied = BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY) != FALSE;
   }
+  // Outside the window's region nothing is painted: white there.
+  const platform::UniqueHRgn region(CreateRectRgn(0, 0, 0, 0));
+  if (copied && region && GetWindowRgn(hwnd, region.get()) != ERROR) {
+    const platform::UniqueHRgn outside(CreateRectRgn(0, 0, width, height));
+    CombineRgn(outside.get(), outside.get(), region.get(), RGN_DIFF);
+    FillRgn(memory.get(), outside.get(), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  }
   GdiFlush();
   SelectObject(memory.get(), old);
   if (!copied) return {};
 
-  // Outside the window's region nothing is painted: white there.
-  const platform::UniqueHRgn region(CreateRectRgn(0, 0, 0, 0));
-  const bool shaped = region && GetWindowRgn(hwnd, region.get()) != ERROR;
   WindowImage image{width, height, {}};
   image.pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   const auto* pixels = static_cast<const std::uint8_t*>(bits);
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* row = pixels + static_cast<std::size_t>(y) * width * 4;
     for (int x = 0; x < width; ++x) {
-      const bool outside = shaped && !PtInRegion(region.get(), x, y);
-      image.pixels.push_back(outside ? RGB(255, 255, 255)
-                                     : RGB(row[x * 4 + 2], row[x * 4 + 1], row[x * 4]));
+      image.pixels.push_back(RGB(row[x * 4 + 2], row[x * 4 + 1], row[x * 4]));
     }
   }
   return image;
