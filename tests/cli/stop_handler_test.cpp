@@ -73,9 +73,12 @@ TEST(ConsoleStop, FirstCtrlCStopsTheRunASecondGoesOnAndClosingWaitsForTheWrites)
 // The real tool on the test's console, stopped by Ctrl+C mid-run.
 TEST(ConsoleStop, CtrlCEndsTheToolsRunWithWholeLines) {
   TempTree tree;
-  for (int folder = 0; folder < 60; ++folder)
-    for (int file = 0; file < 40; ++file)
-      tree.File("src/folder " + std::to_string(folder) + "/file " + std::to_string(file));
+  // Lines leave in writes of 64 KiB: the listing takes several, so that the run is still
+  // going when its first lines reach the file.
+  for (int folder = 0; folder < 80; ++folder)
+    for (int file = 0; file < 60; ++file)
+      tree.File("src/folder " + std::to_string(folder) + "/a file with a longer name " +
+                std::to_string(file));
   OwnConsole();
   const NativeString out = tree.Path("out.txt");
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
