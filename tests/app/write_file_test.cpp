@@ -20,6 +20,20 @@ using testing_support::TempTree;
 
 namespace {
 
+// A tree big enough that a run takes a good part of a second under Wine.
+void MakeWideTree(const TempTree& tree, int top, int below) {
+  for (int i = 0; i < top; ++i) {
+    std::string folder("f");
+    folder.append(std::to_string(i));
+    tree.Folder(folder);
+    for (int j = 0; j < below; ++j) {
+      std::string sub(folder);
+      sub.append("/s").append(std::to_string(j));
+      tree.Folder(sub);
+    }
+  }
+}
+
 constexpr wchar_t kInvalidPaths[] = L"Must have a valid Source Path and Output Path";
 
 class WriteFileTest : public MainWindowTest {
@@ -41,6 +55,13 @@ class WriteFileTest : public MainWindowTest {
   // box at all), a listing cut short, the options saved.
   void ExpectClosesDuringARun(const std::function<void()>& close, frmMain::Row listTypeOption,
                               const wchar_t* storedListType, bool canceledBox = true);
+  // A 30 x 30 tree and an output file outside it, for runs long enough to act during.
+  struct WideTree {
+    WideTree() { MakeWideTree(tree, 30, 30); }
+    TempTree tree;
+    TempTree out;
+    const std::wstring output = out.Path("list.txt");
+  };
   void ExpectIdle() {
     EXPECT_TRUE(IsWindowEnabled(Ctl(frmMain::cmdPrint)));
     EXPECT_FALSE(IsWindowEnabled(Ctl(frmMain::cmdCancel)));
@@ -202,20 +223,6 @@ TEST_F(WriteFileTest, FailuresBeforeTheWalkLeaveThePreciousOutputAsItWas) {
 
 namespace {
 
-// A tree big enough that a run takes a good part of a second under Wine.
-void MakeWideTree(const TempTree& tree, int top, int below) {
-  for (int i = 0; i < top; ++i) {
-    std::string folder("f");
-    folder.append(std::to_string(i));
-    tree.Folder(folder);
-    for (int j = 0; j < below; ++j) {
-      std::string sub(folder);
-      sub.append("/s").append(std::to_string(j));
-      tree.Folder(sub);
-    }
-  }
-}
-
 void ClickWithMouse(HWND control) {
   const RECT rect = gui_test::ScreenRect(control);
   gui_test::MoveCursor((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
@@ -228,13 +235,10 @@ void ClickWithMouse(HWND control) {
 void WriteFileTest::ExpectClosesDuringARun(const std::function<void()>& close,
                                            frmMain::Row listTypeOption,
                                            const wchar_t* storedListType, bool canceledBox) {
-  TempTree tree;
-  MakeWideTree(tree, 30, 30);
-  TempTree out;
-  const std::wstring output = out.Path("list.txt");
+  const WideTree wide;
   Load();
   gui_test::Press(Ctl(listTypeOption));
-  Fill(tree.Root(), output);
+  Fill(wide.tree.Root(), wide.output);
   AtFirstYield(close);
   // Looked at from the watcher's thread: the handle, not the window object.
   const HWND window = form.Handle();
@@ -251,23 +255,20 @@ void WriteFileTest::ExpectClosesDuringARun(const std::function<void()>& close,
     EXPECT_TRUE(seen.empty()) << "a box at the session's end";
   }
   EXPECT_FALSE(form.IsLoaded());
-  EXPECT_LT(ReadLines(output).size(), 30u * 31u);
+  EXPECT_LT(ReadLines(wide.output).size(), 30u * 31u);
   EXPECT_EQ(storedListType, Stored(L"PrintListType")) << "options saved at unload";
 }
 
 TEST_F(WriteFileTest, CancelDuringARunStopsTheWalk) {
-  TempTree tree;
-  MakeWideTree(tree, 30, 30);
-  TempTree out;
-  const std::wstring output = out.Path("list.txt");
+  const WideTree wide;
   Load();
-  Fill(tree.Root(), output);
+  Fill(wide.tree.Root(), wide.output);
   const HWND cancel = Ctl(frmMain::cmdCancel);
   AtFirstYield([cancel] { ClickWithMouse(cancel); });
   std::vector<SeenBox> seen = WriteFile({Answer(IDOK)});
   ASSERT_EQ(1u, seen.size());
   ExpectInformation(seen[0], L"Canceled", L"Action Canceled. Not all data written to File.");
-  const auto lines = ReadLines(output);
+  const auto lines = ReadLines(wide.output);
   EXPECT_LT(lines.size(), 30u * 31u);
   ExpectIdle();
 
@@ -275,7 +276,7 @@ TEST_F(WriteFileTest, CancelDuringARunStopsTheWalk) {
   seen = WriteFile({Answer(IDNO)});
   ASSERT_EQ(1u, seen.size());
   EXPECT_EQ(L"View File?", seen[0].title);
-  EXPECT_EQ(30u * 31u, ReadLines(output).size());
+  EXPECT_EQ(30u * 31u, ReadLines(wide.output).size());
 }
 
 TEST_F(WriteFileTest, ExitDuringARunSaysCanceledAndClosesTheWindowAfterTheWalk) {
@@ -315,12 +316,9 @@ TEST_F(WriteFileTest, SessionEndDuringARunCancelsItAndSavesTheOptionsOnce) {
 // (Write File, for Alt+W and Enter on it), after success, errors and Cancel alike, and during
 // a run it waits on Cancel, never on Exit.
 TEST_F(WriteFileTest, FocusReturnsWhereTheRunStartedSoThatEnterRunsAgain) {
-  TempTree tree;
-  MakeWideTree(tree, 30, 30);
-  TempTree out;
-  const std::wstring output = out.Path("list.txt");
+  const WideTree wide;
   Load();
-  Fill(tree.Root(), output);
+  Fill(wide.tree.Root(), wide.output);
   const HWND print = Ctl(frmMain::cmdPrint);
   // Presses `key` and answers the one box the run ends with.
   auto run = [&](WORD key, bool withAlt, gui_test::BoxAction answer) {
@@ -334,12 +332,12 @@ TEST_F(WriteFileTest, FocusReturnsWhereTheRunStartedSoThatEnterRunsAgain) {
   EXPECT_EQ(L"View File?", run('W', true, Answer(IDNO)).title);
   EXPECT_EQ(print, GetFocus());
 
-  Fill(tree.Root(), out.Path("missing folder/list.txt"));
+  Fill(wide.tree.Root(), wide.out.Path("missing folder/list.txt"));
   EXPECT_EQ(L"Error", run(VK_RETURN, false, Answer(IDOK)).title) << "Enter did not run";
   EXPECT_EQ(print, GetFocus());
 
   // Enter in the middle of the run presses Cancel, which has the focus meanwhile.
-  Fill(tree.Root(), output);
+  Fill(wide.tree.Root(), wide.output);
   HWND focusDuringRun = nullptr;
   AtFirstYield([&] {
     focusDuringRun = GetFocus();

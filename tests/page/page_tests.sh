@@ -23,4 +23,4 @@ export QUILLET_LIST=$tool QUILLET_PAGE_NODE=$node_dir QUILLET_PAGE_PICTURES=$pic
 export QUILLET_CHROMIUM=$chromium
 # playwright-core must neither fetch a browser nor look for one of its own.
 export PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1
-exec node --test --test-reporter=spec "$here/page_test.mjs"
+exec node --test --test-reporter=tap "$here/page_test.mjs"
