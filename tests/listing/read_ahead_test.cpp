@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -110,6 +111,22 @@ class ReadAhead : public ::testing::Test {
   std::function<void(const platform::SystemError&)> onSkipped_;
 };
 
+// A reader under the automatic rule with at most 2 workers, whose listings each take `delay`
+// more, with the root `src` of `tree` read into `contents`.
+std::unique_ptr<FolderReadAhead> AutoReaderOverDelayedListings(const TempTree& tree,
+                                                               std::chrono::milliseconds delay,
+                                                               platform::FolderContents& contents) {
+  ReadAheadSettings settings;
+  settings.mode = ReadAheadSettings::Mode::kAuto;
+  settings.workers = 2;
+  settings.beforeRead = [delay](const NativeString&) { std::this_thread::sleep_for(delay); };
+  auto reader = std::make_unique<FolderReadAhead>(
+      settings, platform::ReadRequest{}, nullptr,
+      [](const platform::FolderItem& item) { return item.descend; });
+  reader->ReadRoot(platform::OpenFolder(platform::FullFolderPath(tree.Path("src"))), contents);
+  return reader;
+}
+
 }  // namespace
 
 TEST_F(ReadAhead, ListingsDelayedAtRandomGiveTheSequentialBytes) {
@@ -180,23 +197,15 @@ TEST(ReadAheadStart, WorkersStartAfterTheFourthSlowListing) {
   TempTree tree;
   tree.Folder("src");
   for (int i = 0; i < 8; ++i) tree.Folder("src/f" + std::to_string(i));
-  ReadAheadSettings settings;
-  settings.mode = ReadAheadSettings::Mode::kAuto;
-  settings.workers = 2;
-  settings.beforeRead = [](const NativeString&) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  };
-  FolderReadAhead reader(settings, platform::ReadRequest{}, nullptr,
-                         [](const platform::FolderItem& item) { return item.descend; });
   platform::FolderContents contents;
-  reader.ReadRoot(platform::OpenFolder(platform::FullFolderPath(tree.Path("src"))), contents);
+  const auto reader = AutoReaderOverDelayedListings(tree, std::chrono::milliseconds(2), contents);
   ASSERT_EQ(contents.folders.size(), 8u);
   for (int slow = 0; slow < 4; ++slow) {
-    EXPECT_EQ(reader.Workers(), 0u) << "started after " << slow << " slow listings";
-    reader.OpenNext();
-    reader.ReadNext(contents);
+    EXPECT_EQ(reader->Workers(), 0u) << "started after " << slow << " slow listings";
+    reader->OpenNext();
+    reader->ReadNext(contents);
   }
-  EXPECT_GT(reader.Workers(), 0u);
+  EXPECT_GT(reader->Workers(), 0u);
 }
 
 // A large folder takes long without waiting for anything: under 10 us an entry is not slow.
@@ -219,23 +228,15 @@ TEST(ReadAheadStart, LargeFoldersListedAtLocalSpeedStartNoWorkers) {
                    << std::chrono::duration_cast<std::chrono::microseconds>(took).count() / 200.0
                    << " us an entry here";
   }
-  ReadAheadSettings settings;
-  settings.mode = ReadAheadSettings::Mode::kAuto;
-  settings.workers = 2;
-  settings.beforeRead = [](const NativeString&) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  };
-  FolderReadAhead reader(settings, platform::ReadRequest{}, nullptr,
-                         [](const platform::FolderItem& item) { return item.descend; });
   platform::FolderContents contents;
-  reader.ReadRoot(platform::OpenFolder(platform::FullFolderPath(tree.Path("src"))), contents);
+  const auto reader = AutoReaderOverDelayedListings(tree, std::chrono::milliseconds(1), contents);
   ASSERT_EQ(contents.folders.size(), 6u);
   for (int listing = 0; listing < 6; ++listing) {
-    reader.OpenNext();
-    reader.ReadNext(contents);
+    reader->OpenNext();
+    reader->ReadNext(contents);
     ASSERT_EQ(contents.files.size(), 200u);
   }
-  EXPECT_EQ(reader.Workers(), 0u);
+  EXPECT_EQ(reader->Workers(), 0u);
 }
 
 TEST_F(ReadAhead, KeepGoingListsAFolderThatVanishedOrFailedAndGoesOn) {
