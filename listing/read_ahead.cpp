@@ -41,7 +41,8 @@ FolderReadAhead::FolderReadAhead(const ReadAheadSettings& settings,
     : settings_(settings),
       request_(request),
       prepare_(std::move(prepare)),
-      enters_(std::move(enters)) {}
+      enters_(std::move(enters)),
+      secondCore_(std::thread::hardware_concurrency() >= 2) {}
 
 FolderReadAhead::~FolderReadAhead() {
   Stop();
@@ -80,9 +81,28 @@ bool FolderReadAhead::IsSlow(Clock::duration took, std::size_t entries) {
   return took >= kSlowListing && took >= kSlowListingPerEntry * static_cast<long>(entries);
 }
 
-bool FolderReadAhead::IsCycle(const platform::FolderContents& contents,
-                              const Identities& above) const {
-  return std::find(above.begin(), above.end(), contents.identity) != above.end();
+bool FolderReadAhead::IsLong(Clock::duration took) const {
+  return secondCore_ && took >= kLongListing;
+}
+
+bool FolderReadAhead::OnTheWay(const platform::OpenFolder& folder,
+                              platform::FolderContents& contents,
+                              const std::function<bool(const platform::FolderIdentity&)>& holds) {
+  if (!holds(contents.identity)) return false;
+  // An identity put together from the parent's listing is asked of the system before the
+  // folder is taken for one on the way: a mount the listing did not show would otherwise
+  // leave a folder of another file system unlisted.
+  if (!contents.identityFromListing) return true;
+  contents.identity = folder.AskIdentity();
+  contents.identityFromListing = false;
+  return holds(contents.identity);
+}
+
+bool FolderReadAhead::IsCycle(const platform::OpenFolder& folder,
+                              platform::FolderContents& contents, const Identities& above) {
+  return OnTheWay(folder, contents, [&above](const platform::FolderIdentity& id) {
+    return std::find(above.begin(), above.end(), id) != above.end();
+  });
 }
 
 void FolderReadAhead::ReadRoot(platform::OpenFolder root, platform::FolderContents& out) {
@@ -91,7 +111,7 @@ void FolderReadAhead::ReadRoot(platform::OpenFolder root, platform::FolderConten
   above_ = enclosing_;
   if (settings_.beforeRead) settings_.beforeRead(root.Path());
   root.Read(request_, out);
-  if (IsCycle(out, above_)) {
+  if (IsCycle(root, out, above_)) {
     out.Clear();
   } else if (prepare_) {
     prepare_(0, out);
@@ -174,7 +194,7 @@ void FolderReadAhead::ReadNext(platform::FolderContents& out) {
   opened_.reset();
   if (settings_.beforeRead) settings_.beforeRead(folder.Path());
   folder.Read(request_, out);
-  if (IsCycle(out, above_)) {
+  if (IsCycle(folder, out, above_)) {
     out.Clear();
   } else if (prepare_) {
     prepare_(openedDepth_, out);
@@ -184,11 +204,22 @@ void FolderReadAhead::ReadNext(platform::FolderContents& out) {
 }
 
 // Counts a listing made on the walk's thread, and starts the workers when the listings have
-// proved slow: as many as listings the walk would wait for while it lays out one folder.
+// proved slow: as many as listings the walk would wait for while it lays out one folder. When
+// they have proved long instead, and a second core can take them, one worker starts.
 void FolderReadAhead::Listed(Clock::duration took, std::size_t entries) {
   ++listings_;
   listingTime_ += took;
-  if (!IsSlow(took, entries)) return;
+  const bool isLong = IsLong(took);
+  longListings_ += isLong;
+  if (!IsSlow(took, entries)) {
+    if (settings_.mode != ReadAheadSettings::Mode::kOff && isLong &&
+        longListings_ >= kSlowListingsToStart && 2 * longListings_ >= listings_ &&
+        levelCount_ > 0) {
+      StartWorkers(1);
+      HandOverToWorkers();
+    }
+    return;
+  }
   ++slowListings_;
   if (settings_.mode == ReadAheadSettings::Mode::kOff || slowListings_ < kSlowListingsToStart ||
       2 * slowListings_ < listings_ || levelCount_ == 0)
@@ -278,6 +309,7 @@ void FolderReadAhead::TakeBackFromWorkers() {
   above_ = enclosing_;
   listings_ = 0;
   slowListings_ = 0;
+  longListings_ = 0;
   listingTime_ = {};
   started_ = Clock::now();
   if (pending_.empty()) return;
@@ -353,7 +385,9 @@ FolderReadAhead::Result FolderReadAhead::Execute(Task task, platform::FolderCont
 
 void FolderReadAhead::Settle(Result& result) const {
   const OpenAbove* above = result.task.openAbove.get();
-  if (above != nullptr && above->Holds(result.contents.identity)) {
+  if (above != nullptr &&
+      OnTheWay(*result.folder, result.contents,
+               [above](const platform::FolderIdentity& id) { return above->Holds(id); })) {
     result.contents.Clear();
     return;
   }
@@ -366,7 +400,7 @@ void FolderReadAhead::Finish(const Key& key, Result result, Clock::duration took
   inFlight_.erase(key);
   const bool slow = IsSlow(took, result.contents.folders.size() + result.contents.files.size());
   recentSlow_ += ((slow ? 256 : 0) - recentSlow_) / 8;
-  fastListings_ = slow ? 0 : fastListings_ + 1;
+  fastListings_ = slow || IsLong(took) ? 0 : fastListings_ + 1;
   std::size_t queued = 0;
   if (!result.openError && !result.readError) {
     const platform::FolderContents& contents = result.contents;

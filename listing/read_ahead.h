@@ -57,11 +57,18 @@ class FolderReadAhead {
   // microsecond each, which workers would not make faster.
   static constexpr std::chrono::microseconds kSlowListing{500};
   static constexpr std::chrono::microseconds kSlowListingPerEntry{10};
+  // A listing this long, slow or not (a warm folder of a few hundred entries), keeps the walk
+  // from laying out what it read for long enough that one worker on a second core, reading
+  // the next folders meanwhile, saves more than handing folders over costs. Shorter listings
+  // (a few entries each) cost more to hand over than to read.
+  static constexpr std::chrono::microseconds kLongListing{50};
   // The workers start once this many listings were slow and at least half of all were: a
-  // busy machine that delays the odd listing does not start them.
+  // busy machine that delays the odd listing does not start them. One worker starts by the
+  // same rule for long listings, where the machine has a second core.
   static constexpr std::size_t kSlowListingsToStart = 4;
-  // They stop once this many listings in a row were fast (a warm local tree, where workers
-  // only contend with the walk), and start again by the rule above.
+  // They stop once this many listings in a row were neither slow nor long (a warm local tree
+  // of small folders, where workers only contend with the walk), and start again by the rules
+  // above.
   static constexpr std::size_t kFastListingsToStop = 32;
 
   // Whether the walk enters the subfolder `item`. Called on the worker threads too: it must
@@ -147,9 +154,13 @@ class FolderReadAhead {
   };
 
   static bool IsSlow(Clock::duration took, std::size_t entries);
+  bool IsLong(Clock::duration took) const;
 
   // Alone on the walk's thread.
-  bool IsCycle(const platform::FolderContents& contents, const Identities& above) const;
+  static bool OnTheWay(const platform::OpenFolder& folder, platform::FolderContents& contents,
+                       const std::function<bool(const platform::FolderIdentity&)>& holds);
+  static bool IsCycle(const platform::OpenFolder& folder, platform::FolderContents& contents,
+                      const Identities& above);
   void PushLevel(platform::OpenFolder folder, std::size_t depth, std::uint32_t place,
                  const platform::FolderContents& contents);
   void Listed(Clock::duration took, std::size_t entries);
@@ -174,6 +185,7 @@ class FolderReadAhead {
   const platform::ReadRequest request_;
   const PrepareContents prepare_;
   const EntersFolder enters_;
+  const bool secondCore_;  // a worker can run beside the walk
 
   // The walk on its own: the folders on the way, those holding the root, the folder OpenNext
   // opened and where it lies.
@@ -190,6 +202,7 @@ class FolderReadAhead {
   Clock::duration listingTime_{};
   std::size_t listings_ = 0;  // read on the walk's thread
   std::size_t slowListings_ = 0;
+  std::size_t longListings_ = 0;
   bool handedOver_ = false;
 
   // The walk with workers. The walk and the workers wait on a condition each, and each side

@@ -21,8 +21,8 @@ struct FolderItem {
   std::uint32_t nameOffset = 0;  // into FolderContents::names
   std::uint32_t nameLength = 0;
   FileFacts facts;
-  // Windows: a subfolder's file ID as its parent's enumeration reports it, so that opening
-  // the subfolder needs no question about its identity (see OpenFolder). Not used on POSIX.
+  // A subfolder's file ID (inode on POSIX) as its parent's enumeration reports it, so that
+  // opening the subfolder needs no question about its identity (see OpenFolder).
   std::uint64_t fileId = 0;
   bool fileIdKnown = false;
   // A folder the walk may enter: false for symbolic links and junctions, which are listed but
@@ -50,9 +50,13 @@ struct FolderContents {
   std::vector<FolderItem> folders;
   std::vector<FolderItem> files;
   FolderIdentity identity;  // of the folder read
+  // The identity was put together from the parent's listing rather than asked of the system:
+  // a folder the listing does not show as another volume's is taken to be on its parent's.
+  bool identityFromListing = false;
 
   void Clear() {
     identity = {};
+    identityFromListing = false;
     names.clear();
     folders.clear();
     files.clear();
@@ -124,16 +128,33 @@ class OpenFolder {
   // that cannot be opened is left out.
   std::vector<FolderIdentity> EnclosingIdentities() const;
 
+  // The folder's identity as the system gives it, for a folder whose identity came from its
+  // parent's listing and now matters (it seems to be a folder on the way to it). Its
+  // subfolders opened afterwards take their identity from this one.
+  FolderIdentity AskIdentity() const;
+
   const NativeString& Path() const { return path_; }
 
  private:
   NativeString path_;
 #ifdef _WIN32
   void* handle_ = nullptr;  // INVALID_HANDLE_VALUE or null when moved from
-  FolderIdentity identity_;
+  mutable FolderIdentity identity_;
+  mutable bool identityFromListing_ = false;
 #else
   int fd_ = -1;
   mutable bool read_ = false;  // the descriptor's position is past the first entry
+  // The inode the parent's listing gave, and the parent's identity and file system: a folder
+  // whose own "." entry shows that inode lies on the parent's file system (a mount point's
+  // "." is the mounted root's), so it needs no fstat or statfs of its own.
+  std::uint64_t listedInode_ = 0;
+  FolderIdentity parentIdentity_;
+  bool parentFillsReads_ = false;
+  // Set by Read: the folder's identity, and whether its file system fills every getdents64
+  // call as far as the buffer allows, so that a call that leaves room for another entry has
+  // read the last one and no call is needed to find the end.
+  mutable FolderIdentity identity_;
+  mutable bool fillsReads_ = false;
 #endif
 };
 

@@ -148,6 +148,7 @@ OpenFolder::OpenFolder(const OpenFolder& parent, const FolderItem& item, NativeS
   // it is entered); those few are asked.
   if (item.fileIdKnown && parent.identity_.known) {
     identity_ = FolderIdentity{true, parent.identity_.volume, item.fileId, 0};
+    identityFromListing_ = true;
   } else {
     identity_ = IdentityOf(handle_);
   }
@@ -160,7 +161,8 @@ OpenFolder::~OpenFolder() {
 OpenFolder::OpenFolder(OpenFolder&& other) noexcept
     : path_(std::move(other.path_)),
       handle_(std::exchange(other.handle_, nullptr)),
-      identity_(other.identity_) {}
+      identity_(other.identity_),
+      identityFromListing_(other.identityFromListing_) {}
 
 OpenFolder& OpenFolder::operator=(OpenFolder&& other) noexcept {
   if (this != &other) {
@@ -168,8 +170,15 @@ OpenFolder& OpenFolder::operator=(OpenFolder&& other) noexcept {
     path_ = std::move(other.path_);
     handle_ = std::exchange(other.handle_, nullptr);
     identity_ = other.identity_;
+    identityFromListing_ = other.identityFromListing_;
   }
   return *this;
+}
+
+FolderIdentity OpenFolder::AskIdentity() const {
+  identity_ = IdentityOf(handle_);
+  identityFromListing_ = false;
+  return identity_;
 }
 
 std::vector<FolderIdentity> OpenFolder::EnclosingIdentities() const {
@@ -195,6 +204,7 @@ std::vector<FolderIdentity> OpenFolder::EnclosingIdentities() const {
 void OpenFolder::Read(const ReadRequest& request, FolderContents& out) const {
   out.Clear();
   out.identity = identity_;
+  out.identityFromListing = identityFromListing_;
   constexpr DWORD kBufferBytes = static_cast<DWORD>(kFolderReadBufferBytes);
   std::unique_ptr<char[]> buffer(new char[kBufferBytes]);
   // The first call restarts the enumeration, so that a second reading starts over.

@@ -177,6 +177,23 @@ TEST_F(FolderListing, AFolderOfSeveralReadBuffersIsListedWhole) {
   EXPECT_EQ(List(Source(), kListFilesOnly), expected);
 }
 
+// A subfolder's identity is put together from its parent's listing, with no question of its
+// own; it must be the one the system gives, or a link back up the tree would go unseen.
+TEST_F(FolderListing, ASubfoldersIdentityFromItsParentsListingIsTheSystemsOwn) {
+  tree_.File("src/sub/a.txt");
+  platform::FolderContents root, sub;
+  const platform::OpenFolder parent(platform::FullFolderPath(Source()));
+  parent.Read(platform::ReadRequest{}, root);
+  ASSERT_EQ(root.folders.size(), 1u);
+  const NativeString path = platform::FullFolderPath(tree_.Path("src/sub"));
+  const platform::OpenFolder child(parent, root.folders[0], root.Name(root.folders[0]), path);
+  child.Read(platform::ReadRequest{}, sub);
+  EXPECT_TRUE(sub.identityFromListing);
+  EXPECT_EQ(sub.files.size(), 1u);
+  EXPECT_TRUE(sub.identity == child.AskIdentity());
+  EXPECT_FALSE(sub.identity == root.identity);
+}
+
 TEST_F(FolderListing, DepthAndEntryNamesCountThePlatformSeparator) {
   const NativeString s(1, kPathSeparator);
   EXPECT_EQ(PathDepth(N("C:") + s), 0);

@@ -13,9 +13,11 @@ using testing_support::N;
 namespace {
 
 // NTFS's order, as Wine returns it: upper-cased, so "_" (0x5F) sorts after the letters and "["
-// before them; digits by code unit, not by value.
-const std::vector<std::string> kNtfsOrder = {"10", "9", "A",  "a2", "b",
-                                             "B1", "Z", "[y", "_x", "~z"};
+// before them; digits by code unit, not by value. Enough names that the reader sorts them as
+// a large folder.
+const std::vector<std::string> kNtfsOrder = {"10",  "9", "A",  "a2", "Ab3",   "a_",
+                                             "b",   "B1", "bA", "b_", "c-d",  "c.txt",
+                                             "cd",  "Y~", "Z",  "[y", "_x",   "~z"};
 
 }  // namespace
 
@@ -44,4 +46,18 @@ TEST(NameOrder, EveryBuildListsAFolderInThatOrder) {
   std::vector<std::string> expected;
   for (const auto& name : kNtfsOrder) expected.push_back("   " + name);
   EXPECT_EQ(testing_support::ReadLines(out), expected);
+#ifndef _WIN32
+  // Names that differ only in case, which only POSIX file systems hold, in a folder large
+  // enough to be sorted by its upper-cased copy: the order is NameOrderLess's.
+  std::vector<std::string> twins = {"ab", "AB", "aB", "Ab", "a", "A", "b_", "B_", "b", "B"};
+  for (int i = 0; i < 8; ++i) twins.push_back("n" + std::to_string(i) + (i % 2 ? "x" : "X"));
+  for (const auto& name : twins) tree.File("twins/" + name);
+  std::sort(twins.begin(), twins.end(), [](const std::string& a, const std::string& b) {
+    return platform::NameOrderLess(N(a), N(b));
+  });
+  ASSERT_TRUE(testing_support::RunListing(tree.Path("twins"), out, 1));
+  expected.clear();
+  for (const auto& name : twins) expected.push_back("   " + name);
+  EXPECT_EQ(testing_support::ReadLines(out), expected);
+#endif
 }

@@ -208,8 +208,9 @@ TEST(ReadAheadStart, WorkersStartAfterTheFourthSlowListing) {
   EXPECT_GT(reader->Workers(), 0u);
 }
 
-// A large folder takes long without waiting for anything: under 10 us an entry is not slow.
-TEST(ReadAheadStart, LargeFoldersListedAtLocalSpeedStartNoWorkers) {
+// A large folder takes long without waiting for anything: under 10 us an entry is not slow,
+// so no pool starts; one worker does where a second core can read beside the walk.
+TEST(ReadAheadStart, LargeFoldersListedAtLocalSpeedStartOneWorkerAtMost) {
   TempTree tree;
   for (int i = 0; i < 6; ++i)
     for (int f = 0; f < 200; ++f) tree.File("src/f" + std::to_string(i) + "/" + std::to_string(f));
@@ -236,7 +237,7 @@ TEST(ReadAheadStart, LargeFoldersListedAtLocalSpeedStartNoWorkers) {
     reader->ReadNext(contents);
     ASSERT_EQ(contents.files.size(), 200u);
   }
-  EXPECT_EQ(reader->Workers(), 0u);
+  EXPECT_EQ(reader->Workers(), std::thread::hardware_concurrency() >= 2 ? 1u : 0u);
 }
 
 TEST_F(ReadAhead, KeepGoingListsAFolderThatVanishedOrFailedAndGoesOn) {
