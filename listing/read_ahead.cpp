@@ -86,8 +86,8 @@ bool FolderReadAhead::IsLong(Clock::duration took) const {
 }
 
 bool FolderReadAhead::OnTheWay(const platform::OpenFolder& folder,
-                              platform::FolderContents& contents,
-                              const std::function<bool(const platform::FolderIdentity&)>& holds) {
+                               platform::FolderContents& contents,
+                               const std::function<bool(const platform::FolderIdentity&)>& holds) {
   if (!holds(contents.identity)) return false;
   // An identity put together from the parent's listing is asked of the system before the
   // folder is taken for one on the way: a mount the listing did not show would otherwise

@@ -71,12 +71,12 @@ bool IsAscii(std::string_view text) {
 // comparing unit by unit, which shows in folders of hundreds of entries.
 void SortByName(FolderContents& contents) {
   constexpr std::size_t kFewEntries = 16;
-  if (contents.folders.size() + contents.files.size() < kFewEntries ||
-      !IsAscii(contents.names)) {
+  if (contents.folders.size() + contents.files.size() < kFewEntries || !IsAscii(contents.names)) {
     for (std::vector<FolderItem>* items : {&contents.folders, &contents.files}) {
-      std::sort(items->begin(), items->end(), [&contents](const FolderItem& a, const FolderItem& b) {
-        return NameOrderLess(contents.Name(a), contents.Name(b));
-      });
+      std::sort(items->begin(), items->end(),
+                [&contents](const FolderItem& a, const FolderItem& b) {
+                  return NameOrderLess(contents.Name(a), contents.Name(b));
+                });
     }
     return;
   }
@@ -85,8 +85,8 @@ void SortByName(FolderContents& contents) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   const std::string_view keys(upper), names(contents.names);
   const auto less = [keys, names](const FolderItem& a, const FolderItem& b) {
-    const int byUpper = keys.substr(a.nameOffset, a.nameLength)
-                            .compare(keys.substr(b.nameOffset, b.nameLength));
+    const int byUpper =
+        keys.substr(a.nameOffset, a.nameLength).compare(keys.substr(b.nameOffset, b.nameLength));
     if (byUpper != 0) return byUpper < 0;
     return names.substr(a.nameOffset, a.nameLength) < names.substr(b.nameOffset, b.nameLength);
   };
@@ -342,8 +342,7 @@ void OpenFolder::Read(const ReadRequest& request, FolderContents& out) const {
       // The folder's own inode is the one its parent listed: it lies on the parent's file
       // system (a mount point's "." is the mounted root's). File systems list "." first, so
       // this is known before the first call's entries run out.
-      if (name[1] == '\0' && listedInode_ != 0 && inode == listedInode_ &&
-          parentIdentity_.known) {
+      if (name[1] == '\0' && listedInode_ != 0 && inode == listedInode_ && parentIdentity_.known) {
         identity_ = FolderIdentity{true, parentIdentity_.volume, inode, 0};
         fillsReads_ = parentFillsReads_;
         fromListing = true;

@@ -15,9 +15,9 @@ namespace {
 // NTFS's order, as Wine returns it: upper-cased, so "_" (0x5F) sorts after the letters and "["
 // before them; digits by code unit, not by value. Enough names that the reader sorts them as
 // a large folder.
-const std::vector<std::string> kNtfsOrder = {"10",  "9", "A",  "a2", "Ab3",   "a_",
-                                             "b",   "B1", "bA", "b_", "c-d",  "c.txt",
-                                             "cd",  "Y~", "Z",  "[y", "_x",   "~z"};
+const std::vector<std::string> kNtfsOrder = {"10", "9",  "A",  "a2", "Ab3", "a_",
+                                             "b",  "B1", "bA", "b_", "c-d", "c.txt",
+                                             "cd", "Y~", "Z",  "[y", "_x",  "~z"};
 
 }  // namespace
 
