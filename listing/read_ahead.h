@@ -154,6 +154,7 @@ class FolderReadAhead {
   };
 
   static bool IsSlow(Clock::duration took, std::size_t entries);
+  static void Lock(std::unique_lock<std::mutex>& lock);
   bool IsLong(Clock::duration took) const;
 
   // Alone on the walk's thread.
