@@ -20,6 +20,17 @@ long long NumberFromEnvironment(const char* name, long long low, long long high,
   return *end == '\0' && number >= low && number <= high ? number : fallback;
 }
 
+// Whether one worker starts for long listings: natively, where a second core can run it
+// beside the walk. Not on Windows: under Wine, which lists one folder at a time in a process,
+// it made a window's run 12% slower and the console's no faster (bench/window-run.sh).
+bool WorkerForLongListings() {
+#ifdef _WIN32
+  return false;
+#else
+  return std::thread::hardware_concurrency() >= 2;
+#endif
+}
+
 }  // namespace
 
 ReadAheadSettings ReadAheadFromEnvironment() {
@@ -42,7 +53,7 @@ FolderReadAhead::FolderReadAhead(const ReadAheadSettings& settings,
       request_(request),
       prepare_(std::move(prepare)),
       enters_(std::move(enters)),
-      secondCore_(std::thread::hardware_concurrency() >= 2) {}
+      workerForLongListings_(WorkerForLongListings()) {}
 
 FolderReadAhead::~FolderReadAhead() {
   Stop();
@@ -96,7 +107,7 @@ bool FolderReadAhead::IsSlow(Clock::duration took, std::size_t entries) {
 }
 
 bool FolderReadAhead::IsLong(Clock::duration took) const {
-  return secondCore_ && took >= kLongListing;
+  return workerForLongListings_ && took >= kLongListing;
 }
 
 bool FolderReadAhead::OnTheWay(const platform::OpenFolder& folder,

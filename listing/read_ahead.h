@@ -60,7 +60,7 @@ class FolderReadAhead {
   // A listing this long, slow or not (a warm folder of a few hundred entries), keeps the walk
   // from laying out what it read for long enough that one worker on a second core, reading
   // the next folders meanwhile, saves more than handing folders over costs. Shorter listings
-  // (a few entries each) cost more to hand over than to read.
+  // (a few entries each) cost more to hand over than to read. Natively only.
   static constexpr std::chrono::microseconds kLongListing{50};
   // The workers start once this many listings were slow and at least half of all were: a
   // busy machine that delays the odd listing does not start them. One worker starts by the
@@ -186,7 +186,7 @@ class FolderReadAhead {
   const platform::ReadRequest request_;
   const PrepareContents prepare_;
   const EntersFolder enters_;
-  const bool secondCore_;  // a worker can run beside the walk
+  const bool workerForLongListings_;  // natively, with a second core
 
   // The walk on its own: the folders on the way, those holding the root, the folder OpenNext
   // opened and where it lies.
