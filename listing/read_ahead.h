@@ -156,10 +156,12 @@ class FolderReadAhead {
   static bool IsSlow(Clock::duration took, std::size_t entries);
   static void Lock(std::unique_lock<std::mutex>& lock);
   bool IsLong(Clock::duration took) const;
-
-  // Alone on the walk's thread.
+  // Whether `holds` takes the folder read into `contents` for one on the way to it, asking
+  // the folder for its identity first when it came from its parent's listing. On any thread.
   static bool OnTheWay(const platform::OpenFolder& folder, platform::FolderContents& contents,
                        const std::function<bool(const platform::FolderIdentity&)>& holds);
+
+  // Alone on the walk's thread.
   static bool IsCycle(const platform::OpenFolder& folder, platform::FolderContents& contents,
                       const Identities& above);
   void PushLevel(platform::OpenFolder folder, std::size_t depth, std::uint32_t place,
